@@ -1,0 +1,54 @@
+#include "benchsupport.h"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <QDir>
+#include <QFileInfo>
+#include <unistd.h>
+
+namespace tessaly::bench {
+
+QString MusicFolder::nameOf(int i)
+{
+    return QStringLiteral("%1_artist_name_-_track_title.mp3").arg(i, 6, 10, QLatin1Char('0'));
+}
+
+MusicFolder::MusicFolder(const QString& under, int count)
+{
+    m_path = QDir(under).filePath(QStringLiteral("tessaly-bench-%1-%2").arg(getpid()).arg(count));
+    QDir(m_path).removeRecursively();
+    QDir().mkpath(m_path);
+    const QByteArray base = QFile::encodeName(m_path) + '/';
+    for (int i = 0; i < count; ++i) {
+        const int fd = ::open((base + nameOf(i).toUtf8()).constData(), O_CREAT | O_WRONLY, 0644);
+        if (fd >= 0)
+            ::close(fd);
+    }
+}
+
+MusicFolder::~MusicFolder()
+{
+    QDir(m_path).removeRecursively();
+}
+
+QString fastScratch()
+{
+    return QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
+                                                              : QDir::tempPath();
+}
+
+double milliseconds(const std::function<void()>& work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+} // namespace tessaly::bench

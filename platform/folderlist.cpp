@@ -1,0 +1,181 @@
+#include "folderlist.h"
+
+#include "naturalorder.h"
+#include "runtimeerror.h"
+
+#include <QAbstractListModel>
+#include <QApplication>
+#include <QDir>
+#include <QStyle>
+#include <QStyledItemDelegate>
+
+namespace tessaly {
+
+namespace {
+constexpr int DepthRole = Qt::UserRole + 1;
+constexpr int IndentPixels = 10;
+} // namespace
+
+class FolderModel : public QAbstractListModel {
+public:
+    struct Entry {
+        QString name;
+        QString path;
+        int depth;
+        bool open; // on the way from the root to the current folder
+    };
+
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_entries.size());
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= m_entries.size())
+            return {};
+        const Entry& e = m_entries[index.row()];
+        switch (role) {
+        case Qt::DisplayRole:
+            return e.name;
+        case Qt::ToolTipRole:
+            return e.path;
+        case Qt::DecorationRole:
+            return QApplication::style()->standardIcon(e.open ? QStyle::SP_DirOpenIcon
+                                                              : QStyle::SP_DirClosedIcon);
+        case DepthRole:
+            return e.depth;
+        default:
+            return {};
+        }
+    }
+
+    void setEntries(QList<Entry> entries)
+    {
+        beginResetModel();
+        m_entries = std::move(entries);
+        endResetModel();
+    }
+
+    const QList<Entry>& entries() const { return m_entries; }
+
+private:
+    QList<Entry> m_entries;
+};
+
+namespace {
+
+// Indents each entry by its depth, so the list reads as a path and its branches.
+class IndentDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem shifted = option;
+        shifted.rect.adjust(index.data(DepthRole).toInt() * IndentPixels, 0, 0, 0);
+        QStyledItemDelegate::paint(painter, shifted, index);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index) +
+               QSize(index.data(DepthRole).toInt() * IndentPixels, 0);
+    }
+};
+
+} // namespace
+
+FolderList::FolderList(FileSystem& fs, QWidget* parent)
+    : QListView(parent), m_fs(fs), m_model(new FolderModel(this))
+{
+    setModel(m_model);
+    setItemDelegate(new IndentDelegate(this));
+    setEditTriggers(NoEditTriggers);
+    setSelectionMode(SingleSelection);
+    connect(this, &QAbstractItemView::activated, this, &FolderList::open);
+
+    // Like a new process, the list starts in the working folder.
+    for (const QString& start : {normalFolderPath(QDir::currentPath()), QStringLiteral("/")}) {
+        try {
+            display(start, m_fs.subfolders(start));
+            return;
+        } catch (const RunTimeError&) {
+        }
+    }
+}
+
+QString FolderList::resolve(const QString& text)
+{
+    if (!text.endsWith(u'/')) {
+        for (const Volume& v : m_fs.volumes()) {
+            if (v.text() == text || v.mountPoint == text)
+                return m_folderOfVolume.value(v.mountPoint, v.mountPoint);
+        }
+    }
+    return normalFolderPath(text.startsWith(u'/') ? text : joinPath(m_path, text));
+}
+
+void FolderList::setPath(const QString& text)
+{
+    const QString folder = resolve(text);
+    if (folder == m_path)
+        return; // no change, no notification
+    display(folder, m_fs.subfolders(folder));
+    Q_EMIT Change();
+}
+
+void FolderList::Refresh()
+{
+    display(m_path, m_fs.subfolders(m_path));
+}
+
+void FolderList::display(const QString& folder, QStringList subfolders)
+{
+    QList<FolderModel::Entry> entries;
+    entries.append({QStringLiteral("/"), QStringLiteral("/"), 0, true});
+    const QStringList parts = folder.split(u'/', Qt::SkipEmptyParts);
+    QString path;
+    for (const QString& part : parts) {
+        path += u'/' + part;
+        entries.append({part, path, int(entries.size()), true});
+    }
+    const int current = int(entries.size()) - 1;
+    sortNatural(subfolders);
+    for (const QString& sub : subfolders)
+        entries.append({sub, joinPath(folder, sub), current + 1, false});
+
+    m_model->setEntries(std::move(entries));
+    m_path = folder;
+    if (const Volume* v = volumeOf(m_fs.volumes(), folder))
+        m_folderOfVolume[v->mountPoint] = folder;
+    setCurrentIndex(m_model->index(current));
+}
+
+QString FolderList::entryPath(int row) const
+{
+    return row >= 0 && row < m_model->entries().size() ? m_model->entries()[row].path : QString();
+}
+
+int FolderList::entryCount() const
+{
+    return int(m_model->entries().size());
+}
+
+void FolderList::open(const QModelIndex& index)
+{
+    const QString folder = entryPath(index.row());
+    if (folder.isEmpty())
+        return;
+    try {
+        // A trailing "/" makes it a folder, also where it is a volume's mount point.
+        setPath(folder == u"/" ? folder : folder + u'/');
+    } catch (const RunTimeError& e) {
+        Q_EMIT openFailed(folder, e.code(), e.description());
+    }
+}
+
+} // namespace tessaly

@@ -1,0 +1,131 @@
+#include "listbox.h"
+
+#include "keycodes.h"
+
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace tessaly {
+
+ListBox::ListBox(QWidget* parent) : QListView(parent), m_model(new NameListModel(this))
+{
+    setModel(m_model);
+    setUniformItemSizes(true); // keeps a list of a whole folder fast
+    setEditTriggers(NoEditTriggers);
+    setSelectionMode(SingleSelection);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+void ListBox::Clear()
+{
+    m_model->setEntries({});
+}
+
+void ListBox::AddItem(FileEntry entry)
+{
+    m_model->append(std::move(entry));
+}
+
+void ListBox::RemoveItem(qsizetype index)
+{
+    m_model->removeAt(index);
+}
+
+QString ListBox::List(qsizetype index) const
+{
+    return index >= 0 && index < m_model->size() ? m_model->at(index).name : QString();
+}
+
+bool ListBox::Selected(qsizetype index) const
+{
+    return selectionModel()->isRowSelected(int(index), {});
+}
+
+void ListBox::setSelected(qsizetype index, bool selected)
+{
+    selectionModel()->select(m_model->index(int(index)), selected ? QItemSelectionModel::Select
+                                                                  : QItemSelectionModel::Deselect);
+}
+
+QStringList ListBox::texts() const
+{
+    QStringList out;
+    out.reserve(m_model->size());
+    for (const FileEntry& e : m_model->entries())
+        out.append(e.name);
+    return out;
+}
+
+void ListBox::setEntries(QList<FileEntry> entries)
+{
+    m_model->setEntries(std::move(entries));
+}
+
+std::vector<bool> ListBox::selectedFlags() const
+{
+    // isRowSelected per row slows down with the square of the number of ranges; one
+    // pass over the ranges does not.
+    std::vector<bool> flags(size_t(m_model->size()), false);
+    for (const QItemSelectionRange& r : selectionModel()->selection())
+        for (int row = r.top(); row <= r.bottom(); ++row)
+            flags[size_t(row)] = true;
+    return flags;
+}
+
+void ListBox::selectRows(const std::vector<bool>& flags)
+{
+    QItemSelection selection;
+    for (size_t i = 0; i < flags.size();) {
+        if (!flags[i]) {
+            ++i;
+            continue;
+        }
+        size_t end = i;
+        while (end + 1 < flags.size() && flags[end + 1])
+            ++end;
+        selection.append(QItemSelectionRange(m_model->index(int(i)), m_model->index(int(end))));
+        i = end + 1;
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void ListBox::keepEntries(const std::vector<bool>& keep)
+{
+    const std::vector<bool> selected = selectedFlags();
+    std::vector<bool> survivorsSelected;
+    survivorsSelected.reserve(selected.size());
+    for (size_t i = 0; i < keep.size(); ++i)
+        if (keep[i])
+            survivorsSelected.push_back(selected[i]);
+    m_model->keepRows(keep);
+    selectRows(survivorsSelected);
+}
+
+void ListBox::keyPressEvent(QKeyEvent* event)
+{
+    Q_EMIT KeyDown(virtualKeyCode(event->key()), shiftState(event->modifiers()));
+    QListView::keyPressEvent(event);
+}
+
+void ListBox::mousePressEvent(QMouseEvent* event)
+{
+    // The right button opens the popup menu over the selection; it must not change it.
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
+    QListView::mousePressEvent(event);
+}
+
+void ListBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::RightButton)
+        QListView::mouseReleaseEvent(event);
+    else
+        event->accept();
+    const QPointF p = event->position();
+    Q_EMIT MouseUp(buttonCode(event->button()), shiftState(event->modifiers()), p.x(), p.y());
+}
+
+} // namespace tessaly

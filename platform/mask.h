@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+namespace tessaly {
+
+// A file mask with the wildcards "*" (any run of characters) and "?" (one character),
+// matched without regard to case. "*", "*.*" and the empty mask match every name.
+class Mask {
+public:
+    explicit Mask(const QString& pattern);
+    bool matches(QStringView name) const;
+
+private:
+    std::u32string m_folded;
+    bool m_all = false;
+};
+
+} // namespace tessaly

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "filesystem.h"
+
+#include <QStringList>
+
+namespace tessaly {
+
+// Sorts names the way people read them: without regard to case, numbers by their value
+// ("Track 2" before "Track 10"), in the system's language, or English where the system
+// has none (the C locale would silently turn the numeric order off).
+void sortNatural(QStringList& names);
+void sortNatural(QList<FileEntry>& entries);
+
+} // namespace tessaly

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QLineEdit>
+
+namespace tessaly {
+
+class TypedLimitValidator;
+
+// A single-line text box. `Change` is raised on every real change of the text, by the
+// user or the program, nested inside the write; `GotFocus` when the box gains the focus.
+class TextBox : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TextBox(QWidget* parent = nullptr);
+    ~TextBox() override;
+
+    QString Text() const { return text(); }
+    // A program write: never cut by the typed-character limit.
+    void setText(const QString& text);
+
+    int SelStart() const;
+    void setSelStart(int position); // leaves nothing selected
+    int SelLength() const;
+    void setSelLength(int length);
+    void SetFocus() { setFocus(Qt::OtherFocusReason); }
+
+    // At most `limit` characters can be typed or pasted in (0: no limit). Unlike
+    // QLineEdit::setMaxLength this never cuts what the program writes.
+    void setTypedLimit(int limit);
+    int typedLimit() const;
+
+Q_SIGNALS:
+    void Change();
+    void GotFocus();
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    friend class TypedLimitValidator;
+    TypedLimitValidator* m_limit = nullptr;
+    QString m_last; // the text before the edit under way
+    bool m_programWrite = false;
+};
+
+} // namespace tessaly

@@ -1,0 +1,15 @@
+#!/bin/sh
+# Installs what building, running and testing Tessaly needs on Debian 12 (skips what is there).
+set -eu
+packages="cmake ninja-build g++ ccache pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
+  libbenchmark-dev fonts-dejavu-core fonts-liberation2 xvfb xauth imagemagick desktop-file-utils
+  clang libclang-rt-14-dev valgrind"
+missing=""
+for p in $packages; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+$sudo apt-get update
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends $missing

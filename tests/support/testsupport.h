@@ -1,0 +1,85 @@
+#pragma once
+
+#include "filesystem.h"
+#include "services.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <ostream>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+QT_BEGIN_NAMESPACE
+// GoogleTest would print QString as raw bytes.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& l, std::ostream* os)
+{
+    *os << '{';
+    for (qsizetype i = 0; i < l.size(); ++i)
+        *os << (i ? ", \"" : "\"") << l[i].toStdString() << '"';
+    *os << '}';
+}
+QT_END_NAMESPACE
+
+namespace tessaly::test {
+
+// Records every box and answers the error report from a queue (Abort when it runs dry).
+class FakeMessageBox : public MessageBoxService {
+public:
+    struct Shown {
+        QString title;
+        QString text;
+    };
+    QList<Shown> errors;
+    QList<Shown> warnings;
+    QList<Answer> answers;
+    // Called while a box is up, before it is answered (to change the disk, say).
+    std::function<void()> whileShown;
+
+    Answer runTimeError(const QString& text, const QString& title) override;
+    void warning(const QString& title, const QString& text) override;
+};
+
+class FakeClipboard : public ClipboardService {
+public:
+    QString content = QStringLiteral("(untouched)");
+    int clears = 0;
+    void Clear() override;
+    void SetText(const QString& text) override;
+    QString text() const override { return content; }
+};
+
+// Records the end of the program instead of ending the test process.
+class FakeProgramEnd : public ProgramEnd {
+public:
+    int ends = 0;
+    void endNow() override { ++ends; }
+};
+
+// A Form1 with fake services over a given file system, shown offscreen.
+struct Window {
+    explicit Window(FileSystem* fs = nullptr);
+    ~Window();
+
+    template <typename T> T* get(const char* name) const
+    {
+        T* w = form->findChild<T*>(QString::fromLatin1(name));
+        if (!w)
+            ADD_FAILURE() << "no control named " << name;
+        return w;
+    }
+    QStringList texts(const char* listName) const;
+
+    PosixFileSystem posix;
+    FakeMessageBox box;
+    FakeClipboard clipboard;
+    FakeProgramEnd end;
+    std::unique_ptr<QWidget> form;
+};
+
+} // namespace tessaly::test

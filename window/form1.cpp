@@ -1,0 +1,27 @@
+#include "form1.h"
+
+#include <QEvent>
+
+namespace tessaly {
+
+Form1::Form1(Services services, QWidget* parent) : QWidget(parent), m_services(services)
+{
+    buildControls();
+    connectBrowser();
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+bool Form1::event(QEvent* event)
+{
+    // Activation of the application's window: the window is the program's only one, so this
+    // happens once, at start-up; switching to other programs and back does not move the focus.
+    if (event->type() == QEvent::WindowActivate && !m_activated) {
+        m_activated = true;
+        Form_Activate();
+    }
+    return QWidget::event(event);
+}
+
+} // namespace tessaly

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QWidget>
+
+namespace tessaly {
+
+class CheckBox;
+class CommandButton;
+class DriveList;
+class DropPoint;
+class FileList;
+class FolderList;
+class Label;
+class ListBox;
+class PopupMenu;
+class TextBox;
+class RunTimeError;
+class FileSystem;
+class MessageBoxService;
+class ClipboardService;
+class ProgramEnd;
+
+// What the window needs of the outside world; tests pass their own.
+struct Services {
+    FileSystem& fs;
+    MessageBoxService& box;
+    ClipboardService& clipboard;
+    ProgramEnd& end;
+};
+
+// The one window of the program: every control, the active folder and the handlers.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int ClientWidth = 794;
+    static constexpr int ClientHeight = 553;
+
+    explicit Form1(Services services, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    const QString& ActDir() const { return m_actDir; }
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    // layout
+    void buildControls();
+    void applyTabOrder();
+    void connectBrowser();
+
+    // folder and file browser
+    void Form_Load();
+    void Form_Activate();
+    void drvDrive_Change();
+    void dirDir_Change();
+    void flFile_PathChange();
+    void flFile_PatternChange();
+    void flFile_Click();
+    void cmdRefresh_Click(int index);
+    void txtFilter_Change();
+    void ChooseAllFiles();
+
+    // A failure in a browser handler: warn, then put the browser on the nearest readable
+    // folder above the one that failed.
+    template <typename Handler> void guarded(Handler handler);
+    void browserFailed(const RunTimeError& error, const QString& folder);
+    QString nearestReadableFolder(const QString& below) const;
+
+    Services m_services;
+    QString m_actDir;
+    bool m_activated = false;
+    bool m_recovering = false;
+
+    // The controls, in tab order. Owned by the window (Qt parent); each carries its name as
+    // objectName, by which tests and tools reach it.
+    CheckBox* chkRepl2;
+    TextBox* txtFrom;
+    TextBox* txtTo;
+    TextBox* txtWith2;
+    TextBox* txtRepl;
+    TextBox* txtWith;
+    TextBox* txtEras;
+    TextBox* txtAdd;
+    TextBox* txtAft;
+    TextBox* txtFilter;
+    CommandButton* cmdRefresh_2;
+    CommandButton* cmdGo_0;
+    TextBox* txtDir;
+    TextBox* txtEx;
+    FileList* flFile;
+    ListBox* lstChoice;
+    DriveList* drvDrive;
+    FolderList* dirDir;
+    ListBox* lstResult;
+    CheckBox* chkRepl;
+    CheckBox* chkEras;
+    CheckBox* chkAll;
+    CheckBox* chkAdd;
+    CheckBox* chkCapi;
+    CheckBox* chkUp;
+    CheckBox* chkLow;
+    CommandButton* cmdGo_1;
+    ListBox* lstPreview;
+    Label* Label1;
+    Label* Label2;
+    Label* Label4;
+    Label* Label6;
+    Label* Label8;
+    Label* Label9;
+    Label* Label10;
+    Label* Label11;
+    Label* Label12;
+    Label* Label3;
+    Label* Label5;
+    Label* Label7;
+    Label* Label13;
+    Label* Label14;
+    Label* Label15;
+    Label* Label16;
+    Label* Label17;
+    Label* Label18;
+    DropPoint* picDragDrop;
+    Label* Label19;
+    PopupMenu* mnuPopUplstChoice;
+};
+
+} // namespace tessaly

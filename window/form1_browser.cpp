@@ -1,0 +1,160 @@
+// Form1: the folder and file browser, and the refill of the chosen-files list.
+#include "drivelist.h"
+#include "filelist.h"
+#include "filesystem.h"
+#include "folderlist.h"
+#include "form1.h"
+#include "listbox.h"
+#include "runtimeerror.h"
+#include "services.h"
+#include "simplecontrols.h"
+#include "textbox.h"
+
+namespace tessaly {
+
+namespace {
+// A folder's path as a folder-list text: a trailing "/" keeps a volume's mount point from
+// being read as that drive's text.
+QString asFolderText(const QString& path)
+{
+    return path.endsWith(u'/') ? path : path + u'/';
+}
+} // namespace
+
+void Form1::connectBrowser()
+{
+    connect(drvDrive, &DriveList::Change, this, [this] { guarded([this] { drvDrive_Change(); }); });
+    connect(dirDir, &FolderList::Change, this, [this] { guarded([this] { dirDir_Change(); }); });
+    connect(dirDir, &FolderList::openFailed, this,
+            [this](const QString& folder, int code, const QString& description) {
+                browserFailed(RunTimeError(code, description), folder);
+            });
+    connect(flFile, &FileList::PathChange, this, &Form1::flFile_PathChange);
+    connect(flFile, &FileList::PatternChange, this, &Form1::flFile_PatternChange);
+    connect(flFile, &FileList::Click, this, &Form1::flFile_Click);
+    connect(cmdRefresh_2, &CommandButton::Click, this,
+            [this](int index) { guarded([this, index] { cmdRefresh_Click(index); }); });
+    connect(txtFilter, &TextBox::Change, this, [this] { guarded([this] { txtFilter_Change(); }); });
+}
+
+void Form1::Form_Load()
+{
+    try {
+        flFile->setPattern(txtFilter->Text());
+    } catch (const RunTimeError&) {
+        // The working folder the program started in cannot be read; the file list is about
+        // to be pointed at the root anyway.
+    }
+    guarded([this] {
+        drvDrive->setDrive(QStringLiteral("/"));
+        dirDir->setPath(QStringLiteral("/"));
+        dirDir_Change();
+    });
+}
+
+void Form1::Form_Activate()
+{
+    txtEras->SetFocus();
+}
+
+void Form1::drvDrive_Change()
+{
+    if (drvDrive->Marker().isEmpty())
+        dirDir->setPath(drvDrive->Drive());
+}
+
+void Form1::dirDir_Change()
+{
+    flFile->setPath(dirDir->Path());
+    m_actDir = dirDir->Path();
+    txtDir->setText(dirDir->Path());
+}
+
+void Form1::flFile_PathChange()
+{
+    ChooseAllFiles();
+}
+
+void Form1::flFile_PatternChange()
+{
+    ChooseAllFiles();
+}
+
+void Form1::flFile_Click()
+{
+    txtEx->setText(flFile->List(flFile->ListIndex()));
+}
+
+void Form1::cmdRefresh_Click(int /*index*/)
+{
+    drvDrive->Refresh();
+    dirDir->Refresh();
+    flFile->Refresh();
+    ChooseAllFiles();
+}
+
+void Form1::txtFilter_Change()
+{
+    const QString mask = txtFilter->Text();
+    for (const QChar c : {u'/', u'\\', u':', u';'}) {
+        if (mask.contains(c)) {
+            txtFilter->setText(QStringLiteral("*")); // the whole mask goes, not the character
+            break;
+        }
+    }
+    flFile->setPattern(txtFilter->Text());
+}
+
+void Form1::ChooseAllFiles()
+{
+    lstPreview->Clear();
+    // One whole-list update: the file list's entries, in its order, none selected.
+    lstChoice->setEntries(flFile->entries());
+    txtEx->setText(flFile->List(0));
+}
+
+// ---- failures ---------------------------------------------------------------------------
+
+template <typename Handler> void Form1::guarded(Handler handler)
+{
+    try {
+        handler();
+    } catch (const RunTimeError& e) {
+        browserFailed(e, {});
+    }
+}
+
+QString Form1::nearestReadableFolder(const QString& from) const
+{
+    for (QString p = normalFolderPath(from); !p.isEmpty(); p = parentFolder(p)) {
+        try {
+            m_services.fs.subfolders(p);
+            m_services.fs.files(p);
+            return p;
+        } catch (const RunTimeError&) {
+        }
+    }
+    return QStringLiteral("/");
+}
+
+void Form1::browserFailed(const RunTimeError& error, const QString& folder)
+{
+    if (m_recovering)
+        return; // the recovery below reports nothing of its own
+    m_services.box.warning(windowTitle(), folder.isEmpty() ? error.description()
+                                                           : error.description() +
+                                                                 QStringLiteral("\n\n") + folder);
+    m_recovering = true;
+    try {
+        const QString readable = nearestReadableFolder(dirDir->Path());
+        dirDir->setPath(asFolderText(readable));
+        dirDir_Change();
+        flFile->Refresh();
+        ChooseAllFiles();
+    } catch (const RunTimeError&) {
+        // Nothing readable left to show; the lists stay as they are.
+    }
+    m_recovering = false;
+}
+
+} // namespace tessaly

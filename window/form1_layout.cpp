@@ -1,0 +1,217 @@
+// Form1: the window's design. Every control at its place, with its text, font and settings.
+#include "drivelist.h"
+#include "droppoint.h"
+#include "filelist.h"
+#include "folderlist.h"
+#include "form1.h"
+#include "listbox.h"
+#include "simplecontrols.h"
+#include "textbox.h"
+
+#include <QEvent>
+#include <QFont>
+
+namespace tessaly {
+
+namespace {
+
+// The two fonts of the design, with the faces to fall back on where the machine has not
+// the designed one: a fixed-pitch face for the fields, a sans-serif one for the buttons.
+QFont fieldFont()
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("Fixedsys"), QStringLiteral("DejaVu Sans Mono"),
+                   QStringLiteral("Liberation Mono"), QStringLiteral("Noto Sans Mono"),
+                   QStringLiteral("monospace")});
+    f.setStyleHint(QFont::Monospace);
+    f.setPointSize(9);
+    f.setWeight(QFont::Normal);
+    return f;
+}
+
+// Faces with the metrics of the designed sans-serif ones first, so captions fit their boxes.
+QFont sansFont(int points)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                   QStringLiteral("Arimo"), QStringLiteral("Nimbus Sans"),
+                   QStringLiteral("Helvetica"), QStringLiteral("DejaVu Sans"),
+                   QStringLiteral("sans-serif")});
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSize(points);
+    f.setWeight(QFont::Normal);
+    return f;
+}
+
+QFont buttonFont()
+{
+    return sansFont(9);
+}
+
+// The window's own font, which every control without a font of its own uses.
+QFont windowFont()
+{
+    return sansFont(8);
+}
+
+template <typename Control>
+Control* placed(Control* c, const char* name, int x, int y, int w, int h)
+{
+    c->setObjectName(QString::fromLatin1(name));
+    c->setGeometry(x, y, w, h);
+    return c;
+}
+
+} // namespace
+
+void Form1::buildControls()
+{
+    setWindowTitle(
+        QStringLiteral("Tessaly 2.4c - correction tool for [MP3's] filenames by Torvenal"));
+    resize(ClientWidth, ClientHeight);
+    setFont(windowFont());
+
+    const QFont field = fieldFont();
+    const QFont button = buttonFont();
+    FileSystem& fs = m_services.fs;
+
+    auto check = [this](const char* name, int x, int y, int value) {
+        auto* c = placed(new CheckBox(this), name, x, y, 17, 13);
+        c->setText(QStringLiteral("Check1")); // hidden behind the box's narrow width
+        c->setValue(value);
+        return c;
+    };
+    auto text = [&](const char* name, int x, int y, int w, const char* initial) {
+        auto* t = placed(new TextBox(this), name, x, y, w, 19);
+        t->setFont(field);
+        t->setText(QString::fromUtf8(initial));
+        return t;
+    };
+    auto label = [this](const char* name, int x, int y, int w, const char* caption) {
+        auto* l = placed(new Label(this), name, x, y, w, 17);
+        l->setCaption(QString::fromUtf8(caption));
+        return l;
+    };
+    auto command = [&](const char* name, int index, int x, int y, const char* caption) {
+        auto* b = placed(new CommandButton(index, this), name, x, y, 113, 25);
+        b->setText(QString::fromUtf8(caption));
+        return b;
+    };
+
+    // In tab order: tab, name, place and size, caption or initial text.
+    chkRepl2 = check("chkRepl2", 0, 8, 0);
+    txtFrom = text("txtFrom", 136, 8, 33, "1");
+    txtTo = text("txtTo", 192, 8, 33, "1");
+    txtWith2 = text("txtWith2", 320, 8, 121, "");
+    txtRepl = text("txtRepl", 80, 32, 209, "");
+    txtWith = text("txtWith", 320, 32, 121, "");
+    txtEras = text("txtEras", 80, 56, 209, "");
+    txtAdd = text("txtAdd", 80, 80, 209, "");
+    txtAft = text("txtAft", 376, 80, 33, "0");
+    txtFilter = text("txtFilter", 336, 104, 73, "*.mp3");
+    cmdRefresh_2 = command("cmdRefresh_2", 2, 416, 88, "&REFRESH");
+    cmdGo_0 = command("cmdGo_0", 0, 416, 120, "&PROCEED");
+    txtDir = text("txtDir", 48, 152, 481, "");
+    txtEx = text("txtEx", 48, 176, 481, "");
+    flFile = placed(new FileList(fs, this), "flFile", 0, 328, 265, 227);
+    lstChoice = placed(new ListBox(this), "lstChoice", 265, 328, 264, 225);
+    drvDrive = placed(new DriveList(fs, this), "drvDrive", 536, 8, 257, 21);
+    dirDir = placed(new FolderList(fs, this), "dirDir", 536, 32, 257, 156);
+    lstResult = placed(new ListBox(this), "lstResult", 0, 200, 793, 109);
+    chkRepl = check("chkRepl", 0, 32, 0);
+    chkEras = check("chkEras", 0, 56, 0);
+    chkAll = check("chkAll", 296, 56, 1);
+    chkAdd = check("chkAdd", 0, 80, 0);
+    chkCapi = check("chkCapi", 0, 104, 0);
+    chkUp = check("chkUp", 0, 128, 0);
+    chkLow = check("chkLow", 168, 128, 0);
+    cmdGo_1 = command("cmdGo_1", 1, 416, 152, "P&REVIEW");
+    lstPreview = placed(new ListBox(this), "lstPreview", 529, 328, 264, 225);
+    Label1 = label("Label1", 24, 56, 57, "Erase $");
+    Label2 = label("Label2", 24, 32, 57, "Replace $");
+    Label4 = label("Label4", 296, 104, 33, "Filter");
+    Label6 = label("Label6", 296, 32, 25, "with");
+    Label8 = label("Label8", 24, 8, 113, "Replace chars from Nr.");
+    Label9 = label("Label9", 176, 8, 17, "to");
+    Label10 = label("Label10", 296, 8, 25, "with");
+    Label11 = label("Label11", 0, 152, 49, "Directory");
+    Label12 = label("Label12", 0, 176, 49, "File E.G.");
+    Label3 = label("Label3", 24, 80, 57, "Add $");
+    Label5 = label("Label5", 296, 80, 73, "after Char Nr.");
+    Label7 = label("Label7", 24, 104, 161, "Capitalize First Letters");
+    Label13 = label("Label13", 24, 128, 105, "Uppercase .SUFFIX");
+    Label14 = label("Label14", 192, 128, 97, "Lowercase .suffix");
+    Label15 = label("Label15", 320, 56, 57, "Replace all");
+    Label16 = label("Label16", 0, 312, 137, "Files (suitable for mask filter)");
+    Label17 = label("Label17", 264, 312, 121, "Files chosen for rename");
+    Label18 = label("Label18", 528, 312, 57, "Preview");
+    picDragDrop = placed(new DropPoint(this), "picDragDrop", 448, 32, 81, 49);
+    Label19 = label("Label19", 448, 8, 81, "Drag && Drop Dir");
+
+    // Settings beyond place and text.
+    for (TextBox* t : {txtFrom, txtTo, txtAft})
+        t->setTypedLimit(3);
+    for (TextBox* t : {txtDir, txtEx})
+        t->setReadOnly(true); // the user can still select and copy
+    cmdRefresh_2->setFont(button);
+    cmdGo_0->setFont(button);
+    cmdGo_1->hide(); // never shown
+    lstResult->setFont(field);
+    lstChoice->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lstChoice->setToolTip(QStringLiteral("Files chosen for rename"));
+    lstResult->setToolTip(QStringLiteral("Result"));
+    lstPreview->setToolTip(QStringLiteral("Preview"));
+    picDragDrop->setToolTip(QStringLiteral("Drag & Drop Directory Point"));
+
+    // The check boxes show no caption of their own; screen readers take the label's.
+    const std::pair<CheckBox*, Label*> namedBy[] = {
+        {chkRepl2, Label8}, {chkRepl, Label2}, {chkEras, Label1}, {chkAll, Label15},
+        {chkAdd, Label3},   {chkCapi, Label7}, {chkUp, Label13},  {chkLow, Label14}};
+    for (auto [box, by] : namedBy)
+        box->setAccessibleName(by->text());
+    const std::pair<TextBox*, const char*> fieldNames[] = {{txtFrom, "Replace chars from Nr."},
+                                                           {txtTo, "to Nr."},
+                                                           {txtWith2, "Replace chars with"},
+                                                           {txtRepl, "Replace $"},
+                                                           {txtWith, "Replace $ with"},
+                                                           {txtEras, "Erase $"},
+                                                           {txtAdd, "Add $"},
+                                                           {txtAft, "after Char Nr."},
+                                                           {txtFilter, "Filter"},
+                                                           {txtDir, "Directory"},
+                                                           {txtEx, "File E.G."}};
+    for (auto [box, name] : fieldNames)
+        box->setAccessibleName(QString::fromUtf8(name));
+    for (ListBox* l : {lstChoice, lstResult, lstPreview})
+        l->setAccessibleName(l->toolTip());
+    flFile->setAccessibleName(Label16->text());
+    drvDrive->setAccessibleName(QStringLiteral("Drive"));
+    dirDir->setAccessibleName(QStringLiteral("Folder"));
+    picDragDrop->setAccessibleName(picDragDrop->toolTip());
+
+    mnuPopUplstChoice = new PopupMenu(this);
+    mnuPopUplstChoice->setObjectName(QStringLiteral("mnuPopUplstChoice"));
+    mnuPopUplstChoice->setTitle(QStringLiteral("mnuPopUplstChoice"));
+    mnuPopUplstChoice->addItem(QStringLiteral("mnuPopUplstChoiceDel"),
+                               QStringLiteral("Delete sel.    Del"));
+    mnuPopUplstChoice->addItem(QStringLiteral("mnuPopUplstChoiceCrop"),
+                               QStringLiteral("Crop sel.      Space"));
+    mnuPopUplstChoice->addItem(QStringLiteral("mnuPopUplstChoiceCopy"),
+                               QStringLiteral("Copy sel."));
+
+    applyTabOrder();
+}
+
+void Form1::applyTabOrder()
+{
+    // The table's order; labels hold places in it but never take the focus.
+    const QList<QWidget*> order = {chkRepl2,  txtFrom, txtTo,   txtWith2,   txtRepl,      txtWith,
+                                   txtEras,   txtAdd,  txtAft,  txtFilter,  cmdRefresh_2, cmdGo_0,
+                                   txtDir,    txtEx,   flFile,  lstChoice,  drvDrive,     dirDir,
+                                   lstResult, chkRepl, chkEras, chkAll,     chkAdd,       chkCapi,
+                                   chkUp,     chkLow,  cmdGo_1, lstPreview, picDragDrop};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+} // namespace tessaly
