@@ -1,0 +1,90 @@
+#pragma once
+
+#include "filesystem.h"
+#include "runtimeerror.h"
+#include "services.h"
+
+#include <functional>
+#include <optional>
+#include <QList>
+#include <QString>
+
+namespace tessaly {
+
+enum class RunMode : qint16 { Proceed = 0, Preview = 1 };
+
+// The rule settings of one run, read afresh from the rule controls each time.
+struct RenameRules {
+    bool rangeOn = false;
+    qint16 rangeFrom = 0;
+    qint16 rangeTo = 0;
+    QString rangeWith;
+    bool replaceOn = false;
+    QString replaceFind;
+    QString replaceWith;
+    bool eraseOn = false;
+    QString eraseText;
+    bool allMatches = false;
+    bool insertOn = false;
+    QString insertText;
+    qint16 insertPos = 0;
+    bool capitalizeOn = false;
+    bool upperSuffixOn = false;
+    bool lowerSuffixOn = false;
+};
+
+// The five-line message of the error report, lines joined by CR LF, no CR LF after the last.
+QString errorReportText(const RunTimeError& error);
+inline const QString errorReportTitle = QStringLiteral("Run-time error");
+
+// Thrown after the error report's Abort when ending the program returned (only in tests):
+// it unwinds the run; nothing else catches it but the outermost run.
+struct RunEnded {};
+
+// The run's error report: shows a failure and tells what to do next.
+class RunErrorReport {
+public:
+    RunErrorReport(MessageBoxService& box, ProgramEnd& end, std::function<void()> beforeShow = {});
+    enum class Next { Retry, Ignore };
+    // Shows the box (text errorReportText, title "Run-time error"); Abort calls end.endNow() and
+    // then throws RunEnded; Retry/Ignore are returned. beforeShow runs first (the window flushes
+    // buffered list lines there so the lists on screen are up to date while the box is up).
+    Next report(const RunTimeError& error);
+
+private:
+    MessageBoxService& m_box;
+    ProgramEnd& m_end;
+    std::function<void()> m_beforeShow;
+};
+
+// Runs one numbered step: retries it while the report answers Retry; returns true when the
+// step succeeded, false when it failed and the answer was Ignore.
+template <typename Body> bool runStep(RunErrorReport& report, Body&& body)
+{
+    for (;;) {
+        std::optional<RunTimeError> failure;
+        try {
+            body();
+            return true;
+        } catch (const RunTimeError& error) {
+            failure = error;
+        }
+        // Reported outside the handler: the box may run a nested event loop.
+        if (report.report(*failure) == RunErrorReport::Next::Ignore)
+            return false;
+    }
+}
+
+struct RunSinks {
+    std::function<void(const QString&)> previewLine; // PREVIEW: one line per chosen file
+    std::function<void(const QString&)> logLine;     // PROCEED: the log (lstResult)
+    // PROCEED: rename `old` (a chosen entry: name + original bytes) to newName; throws
+    // RunTimeError.
+    std::function<void(const FileEntry& old, const QString& newName)> rename;
+};
+
+// Steps 9 to 21 for every chosen entry, in order.
+void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& chosen,
+              const RunSinks& sinks, RunErrorReport& report);
+
+} // namespace tessaly

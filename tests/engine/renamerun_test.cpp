@@ -1,0 +1,438 @@
+#include "renamerun.h"
+#include "runtimeerror.h"
+#include "testsupport.h"
+
+#include <QSet>
+
+using namespace tessaly;
+using tessaly::test::FakeMessageBox;
+using tessaly::test::FakeProgramEnd;
+
+namespace {
+
+QString u8(const char* s)
+{
+    return QString::fromUtf8(s);
+}
+
+QList<FileEntry> entries(const QStringList& names)
+{
+    QList<FileEntry> list;
+    for (const QString& n : names)
+        list.append({n, {}});
+    return list;
+}
+
+class RenameRun : public ::testing::Test {
+protected:
+    FakeMessageBox box;
+    FakeProgramEnd end;
+    QStringList preview;
+    QStringList log;
+    QList<QPair<QString, QString>> renames;
+    // Decides each rename's fate; the default renames every file.
+    std::function<void(const FileEntry&, const QString&)> onRename;
+    RunSinks sinks{
+        [this](const QString& line) { preview.append(line); },
+        [this](const QString& line) { log.append(line); },
+        [this](const FileEntry& old, const QString& newName) {
+            if (onRename)
+                onRename(old, newName);
+            renames.append({old.name, newName});
+        },
+    };
+
+    void run(RunMode mode, const RenameRules& rules, const QStringList& names)
+    {
+        RunErrorReport report(box, end);
+        runFiles(mode, rules, entries(names), sinks, report);
+    }
+    void answer(std::initializer_list<MessageBoxService::Answer> answers) { box.answers = answers; }
+    QStringList errorNumbers() const
+    {
+        QStringList numbers;
+        for (const auto& shown : box.errors)
+            numbers.append(shown.text.split(u8("\r\n")).value(2));
+        return numbers;
+    }
+};
+
+QString renamed(const char* from, const char* to)
+{
+    return u8("File \"") + u8(from) + u8("\" renamed to \"") + u8(to) + u8("\"");
+}
+
+} // namespace
+
+TEST_F(RenameRun, AppliesTheRulesInTheirFixedOrder)
+{
+    // Each rule's input carries traces of the one before it, so any other order differs:
+    // the range brings "_" for the replace, the replace brings "e" for the erase, the erase
+    // shortens the name to make the insert position valid, the insert brings a word for the
+    // capitals, and the lower suffix comes last.
+    RenameRules rules;
+    rules.rangeOn = true;
+    rules.rangeFrom = 1;
+    rules.rangeTo = 3;
+    rules.rangeWith = u8("q_r");
+    rules.replaceOn = true;
+    rules.replaceFind = u8("_");
+    rules.replaceWith = u8(" e ");
+    rules.eraseOn = true;
+    rules.eraseText = u8("E");
+    rules.allMatches = true;
+    rules.insertOn = true;
+    rules.insertPos = 11;
+    rules.insertText = u8("e.wav");
+    rules.capitalizeOn = true;
+    rules.upperSuffixOn = true;
+    rules.lowerSuffixOn = true;
+
+    run(RunMode::Preview, rules, {u8("abc_x.MP3")});
+    EXPECT_EQ(preview, QStringList{u8("Q  R  X.Mp3e.wav")});
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_TRUE(renames.isEmpty());
+
+    preview.clear();
+    run(RunMode::Proceed, rules, {u8("abc_x.MP3")});
+    EXPECT_TRUE(preview.isEmpty());
+    EXPECT_EQ(log, QStringList{renamed("abc_x.MP3", "Q  R  X.Mp3e.wav")});
+    EXPECT_EQ(renames, (QList<QPair<QString, QString>>{{u8("abc_x.MP3"), u8("Q  R  X.Mp3e.wav")}}));
+    EXPECT_TRUE(box.errors.isEmpty());
+}
+
+TEST_F(RenameRun, ReplaceAndEraseActOnTheFirstMatchUnlessAllMatches)
+{
+    RenameRules rules;
+    rules.replaceOn = true;
+    rules.replaceFind = u8("_");
+    rules.replaceWith = u8(" ");
+    rules.eraseOn = true;
+    rules.eraseText = u8("x");
+    run(RunMode::Preview, rules, {u8("a_b_cxx")});
+    rules.allMatches = true;
+    run(RunMode::Preview, rules, {u8("a_b_cxx")});
+    EXPECT_EQ(preview, (QStringList{u8("a b_cx"), u8("a b c")}));
+}
+
+TEST_F(RenameRun, PreviewWithoutRulesListsEveryNameUnchanged)
+{
+    run(RunMode::Preview, RenameRules{}, {u8("b.mp3"), u8("a.mp3"), u8(""), u8("a.mp3")});
+    EXPECT_EQ(preview, (QStringList{u8("b.mp3"), u8("a.mp3"), u8(""), u8("a.mp3")}));
+    EXPECT_TRUE(log.isEmpty());
+
+    preview.clear();
+    run(RunMode::Proceed, RenameRules{}, {u8("b.mp3"), u8("a.mp3")});
+    EXPECT_TRUE(preview.isEmpty());
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_TRUE(renames.isEmpty());
+}
+
+TEST_F(RenameRun, InvalidRangeIsLoggedPerFileInProceedAndSilentInPreview)
+{
+    RenameRules rules;
+    rules.rangeOn = true;
+    rules.rangeFrom = 5;
+    rules.rangeTo = 3;
+    rules.rangeWith = u8("X");
+    rules.upperSuffixOn = true;
+    const QStringList names = {u8("a.mp3"), u8("b.MP3"), u8("c.mp3")};
+
+    run(RunMode::Preview, rules, names);
+    EXPECT_EQ(preview, (QStringList{u8("a.MP3"), u8("b.MP3"), u8("c.MP3")}));
+    EXPECT_TRUE(log.isEmpty());
+
+    run(RunMode::Proceed, rules, names);
+    const QString invalid = u8("Invalid position range: 5 to 3");
+    EXPECT_EQ(log, (QStringList{invalid, renamed("a.mp3", "a.MP3"), invalid, invalid,
+                                renamed("c.mp3", "c.MP3")}));
+}
+
+TEST_F(RenameRun, RangeMustLieWithinTheName)
+{
+    struct {
+        qint16 from, to;
+        const char* result; // nullptr: invalid
+    } cases[] = {
+        {1, 7, "X"},      {1, 8, nullptr}, {7, 7, "abc.mpX"}, {0, 1, nullptr},
+        {-2, 3, nullptr}, {3, 2, nullptr}, {2, 2, "aXc.mp3"}, {-32768, -32768, nullptr},
+    };
+    for (const auto& c : cases) {
+        RenameRules rules;
+        rules.rangeOn = true;
+        rules.rangeFrom = c.from;
+        rules.rangeTo = c.to;
+        rules.rangeWith = u8("X");
+        preview.clear();
+        log.clear();
+        run(RunMode::Preview, rules, {u8("abc.mp3")});
+        EXPECT_EQ(preview, QStringList{u8(c.result ? c.result : "abc.mp3")})
+            << c.from << " " << c.to;
+        run(RunMode::Proceed, rules, {u8("abc.mp3")});
+        if (c.result) {
+            EXPECT_EQ(log, QStringList{renamed("abc.mp3", c.result)}) << c.from << " " << c.to;
+        } else {
+            EXPECT_EQ(log,
+                      QStringList{u8("Invalid position range: %1 to %2").arg(c.from).arg(c.to)})
+                << c.from << " " << c.to;
+        }
+    }
+    EXPECT_TRUE(box.errors.isEmpty());
+}
+
+TEST_F(RenameRun, InsertPositionIsCheckedAgainstTheNameAfterTheEarlierRules)
+{
+    struct {
+        qint16 pos;
+        const char* result; // nullptr: invalid
+    } cases[] = {
+        {0, "+ab.mp3"}, {6, "ab.mp3+"}, {2, "ab+.mp3"}, {7, nullptr}, {-1, nullptr},
+    };
+    for (const auto& c : cases) {
+        RenameRules rules;
+        rules.eraseOn = true;
+        rules.eraseText = u8("_"); // "a_b.mp3" -> "ab.mp3", 6 characters
+        rules.insertOn = true;
+        rules.insertPos = c.pos;
+        rules.insertText = u8("+");
+        preview.clear();
+        log.clear();
+        run(RunMode::Preview, rules, {u8("a_b.mp3")});
+        EXPECT_EQ(preview, QStringList{u8(c.result ? c.result : "ab.mp3")}) << c.pos;
+        run(RunMode::Proceed, rules, {u8("a_b.mp3")});
+        QStringList expected;
+        if (!c.result)
+            expected.append(u8("Invalid position index: %1").arg(c.pos));
+        expected.append(renamed("a_b.mp3", c.result ? c.result : "ab.mp3"));
+        EXPECT_EQ(log, expected) << c.pos;
+    }
+}
+
+TEST_F(RenameRun, ProceedSkipsUnchangedEmptyAndDotNamesButRenamesCaseChanges)
+{
+    RenameRules rules;
+    rules.upperSuffixOn = true;
+    rules.eraseOn = true;
+    rules.eraseText = u8("x");
+    rules.allMatches = true;
+    const QStringList names = {u8("song.mp3"), u8("same.MP3"), u8("xxx"), u8("x.x"), u8(".")};
+
+    run(RunMode::Preview, rules, names);
+    EXPECT_EQ(preview, (QStringList{u8("song.MP3"), u8("same.MP3"), u8(""), u8("."), u8(".")}));
+
+    run(RunMode::Proceed, rules, names);
+    EXPECT_EQ(log, QStringList{renamed("song.mp3", "song.MP3")});
+    EXPECT_EQ(renames, (QList<QPair<QString, QString>>{{u8("song.mp3"), u8("song.MP3")}}));
+}
+
+TEST_F(RenameRun, EmptiedNameShowsAsAnEmptyPreviewLineAndIsNotRenamed)
+{
+    RenameRules rules;
+    rules.rangeOn = true;
+    rules.rangeFrom = 1;
+    rules.rangeTo = 7;
+    run(RunMode::Preview, rules, {u8("abc.mp3")});
+    EXPECT_EQ(preview, QStringList{QString()});
+    run(RunMode::Proceed, rules, {u8("abc.mp3")});
+    EXPECT_TRUE(log.isEmpty());
+    EXPECT_TRUE(renames.isEmpty());
+}
+
+TEST_F(RenameRun, RenameOutcomesAreLoggedAndTheRunGoesOn)
+{
+    onRename = [](const FileEntry& old, const QString&) {
+        if (old.name == u8("a.mp3"))
+            throw RunTimeError(ErrorCode::FileExists);
+        if (old.name == u8("b.mp3"))
+            throw RunTimeError(ErrorCode::FileNotFound);
+        if (old.name == u8("c.mp3"))
+            throw RunTimeError(ErrorCode::BadFileName, u8("any text"));
+    };
+    RenameRules rules;
+    rules.upperSuffixOn = true;
+    run(RunMode::Proceed, rules, {u8("a.mp3"), u8("b.mp3"), u8("c.mp3"), u8("d.mp3")});
+    EXPECT_EQ(log, (QStringList{u8("File \"a.mp3\" already exist"), u8("File b.MP3 not found"),
+                                u8("Bad file name c.MP3"), renamed("d.mp3", "d.MP3")}));
+    EXPECT_TRUE(box.errors.isEmpty());
+}
+
+TEST_F(RenameRun, RenameGetsTheChosenEntryWithItsOriginalBytes)
+{
+    const QByteArray latin1 = QByteArray("caf\xe9.mp3");
+    QList<FileEntry> seen;
+    RunSinks own = sinks;
+    own.rename = [&](const FileEntry& old, const QString&) { seen.append(old); };
+    RenameRules rules;
+    rules.upperSuffixOn = true;
+    RunErrorReport report(box, end);
+    const FileEntry entry{QString::fromLatin1(latin1), latin1};
+    runFiles(RunMode::Proceed, rules, {entry}, own, report);
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_EQ(seen[0], entry);
+    EXPECT_EQ(seen[0].bytes(), latin1);
+}
+
+TEST_F(RenameRun, RetryAtTheRenameTriesItAgain)
+{
+    int attempts = 0;
+    onRename = [&](const FileEntry&, const QString&) {
+        if (++attempts == 1)
+            throw RunTimeError(ErrorCode::PermissionDenied);
+    };
+    answer({MessageBoxService::Retry});
+    RenameRules rules;
+    rules.upperSuffixOn = true;
+    run(RunMode::Proceed, rules, {u8("a.mp3")});
+    EXPECT_EQ(attempts, 2);
+    EXPECT_EQ(errorNumbers(), QStringList{u8("Error Number = 70")});
+    EXPECT_EQ(log, QStringList{renamed("a.mp3", "a.MP3")});
+}
+
+TEST_F(RenameRun, RetryAtTheRenameCanEndInAnOutcome)
+{
+    int attempts = 0;
+    onRename = [&](const FileEntry&, const QString&) {
+        throw RunTimeError(++attempts == 1 ? ErrorCode::DeviceIO : ErrorCode::FileExists);
+    };
+    answer({MessageBoxService::Retry});
+    RenameRules rules;
+    rules.upperSuffixOn = true;
+    run(RunMode::Proceed, rules, {u8("a.mp3")});
+    EXPECT_EQ(attempts, 2);
+    EXPECT_EQ(log, QStringList{u8("File \"a.mp3\" already exist")});
+}
+
+TEST_F(RenameRun, IgnoreAtTheRenameGoesOnWithTheNextFileWithoutClaimingSuccess)
+{
+    onRename = [](const FileEntry& old, const QString&) {
+        if (old.name == u8("a.mp3"))
+            throw RunTimeError(ErrorCode::PermissionDenied);
+    };
+    answer({MessageBoxService::Ignore});
+    RenameRules rules;
+    rules.upperSuffixOn = true;
+    run(RunMode::Proceed, rules, {u8("a.mp3"), u8("b.mp3")});
+    EXPECT_EQ(errorNumbers(), QStringList{u8("Error Number = 70")});
+    EXPECT_EQ(log, QStringList{renamed("b.mp3", "b.MP3")});
+}
+
+TEST_F(RenameRun, RetryAndIgnoreAtAFailingNameEdit)
+{
+    // A replacement this long overflows the edit's 16-bit arithmetic on every call.
+    RenameRules rules;
+    rules.replaceOn = true;
+    rules.replaceFind = u8("a");
+    rules.replaceWith = QString(32770, u'z');
+    rules.eraseOn = true;
+    rules.eraseText = u8("b");
+    answer({MessageBoxService::Retry, MessageBoxService::Ignore, MessageBoxService::Ignore});
+    run(RunMode::Preview, rules, {u8("ab.mp3"), u8("cb.mp3")});
+    // Retry repeats the same call and fails the same way; Ignore keeps the name as it was
+    // and goes on with the next rule.
+    EXPECT_EQ(errorNumbers(), (QStringList{u8("Error Number = 6"), u8("Error Number = 6"),
+                                           u8("Error Number = 6")}));
+    EXPECT_EQ(preview, (QStringList{u8("a.mp3"), u8("c.mp3")}));
+}
+
+TEST_F(RenameRun, FailingRangeEditIsReportedAndIgnoredInProceed)
+{
+    // A valid range that ends at 32767: the position behind it overflows.
+    RenameRules rules;
+    rules.rangeOn = true;
+    rules.rangeFrom = 1;
+    rules.rangeTo = 32767;
+    rules.upperSuffixOn = true;
+    const QString name = QString(32763, u'n') + u8(".mp3");
+    answer({MessageBoxService::Ignore});
+    RunErrorReport report(box, end);
+    runFiles(RunMode::Proceed, rules, entries({name}), sinks, report);
+    EXPECT_EQ(errorNumbers(), QStringList{u8("Error Number = 6")});
+    EXPECT_EQ(renames.size(), 1);
+    EXPECT_EQ(renames.value(0).second, QString(32763, u'n') + u8(".MP3"));
+}
+
+TEST_F(RenameRun, OutcomeCodesFromOtherStepsGoToTheReport)
+{
+    // "File not found" from the log, not from the rename, is a failure like any other.
+    RunSinks own = sinks;
+    own.logLine = [&](const QString&) { throw RunTimeError(ErrorCode::FileNotFound); };
+    own.previewLine = [&](const QString&) { throw RunTimeError(ErrorCode::FileExists); };
+    answer({MessageBoxService::Ignore, MessageBoxService::Ignore, MessageBoxService::Ignore});
+    RenameRules rules;
+    rules.upperSuffixOn = true;
+    RunErrorReport report(box, end);
+    runFiles(RunMode::Proceed, rules, entries({u8("a.mp3"), u8("b.mp3")}), own, report);
+    runFiles(RunMode::Preview, rules, entries({u8("c.mp3")}), own, report);
+    EXPECT_EQ(errorNumbers(), (QStringList{u8("Error Number = 53"), u8("Error Number = 53"),
+                                           u8("Error Number = 58")}));
+    EXPECT_EQ(renames.size(), 2);
+}
+
+TEST_F(RenameRun, AbortEndsTheProgramAndUnwindsTheRun)
+{
+    onRename = [](const FileEntry&, const QString&) { throw RunTimeError(ErrorCode::DiskFull); };
+    answer({MessageBoxService::Abort});
+    RenameRules rules;
+    rules.upperSuffixOn = true;
+    EXPECT_THROW(run(RunMode::Proceed, rules, {u8("a.mp3"), u8("b.mp3")}), RunEnded);
+    EXPECT_EQ(end.ends, 1);
+    EXPECT_EQ(box.errors.size(), 1);
+    EXPECT_TRUE(log.isEmpty());
+}
+
+TEST_F(RenameRun, ReportShowsTheFiveLineMessageAfterBeforeShow)
+{
+    QStringList order;
+    box.whileShown = [&] { order.append(u8("box")); };
+    RunErrorReport report(box, end, [&] { order.append(u8("flush")); });
+    answer({MessageBoxService::Retry, MessageBoxService::Ignore});
+    EXPECT_EQ(report.report(RunTimeError(ErrorCode::Overflow)), RunErrorReport::Next::Retry);
+    EXPECT_EQ(report.report(RunTimeError(75, u8("No 100% sure: %1"))),
+              RunErrorReport::Next::Ignore);
+    EXPECT_EQ(order, (QStringList{u8("flush"), u8("box"), u8("flush"), u8("box")}));
+    ASSERT_EQ(box.errors.size(), 2);
+    EXPECT_EQ(box.errors[0].title, u8("Run-time error"));
+    EXPECT_EQ(box.errors[0].text, u8("I'm sorry, Run-time error occured!\r\nDetails:\r\n"
+                                     "Error Number = 6\r\nError Description = Overflow\r\n"
+                                     "Error Line = 0"));
+    EXPECT_EQ(box.errors[1].text, u8("I'm sorry, Run-time error occured!\r\nDetails:\r\n"
+                                     "Error Number = 75\r\nError Description = No 100% sure: "
+                                     "%1\r\nError Line = 0"));
+    EXPECT_EQ(end.ends, 0);
+}
+
+TEST(RunStep, RetriesUntilSuccessOrIgnore)
+{
+    FakeMessageBox box;
+    FakeProgramEnd end;
+    RunErrorReport report(box, end);
+    int calls = 0;
+    box.answers = {MessageBoxService::Retry, MessageBoxService::Retry};
+    EXPECT_TRUE(runStep(report, [&] {
+        if (++calls < 3)
+            throw RunTimeError(ErrorCode::PathNotFound);
+    }));
+    EXPECT_EQ(calls, 3);
+
+    calls = 0;
+    box.answers = {MessageBoxService::Retry, MessageBoxService::Ignore};
+    EXPECT_FALSE(runStep(report, [&] {
+        ++calls;
+        throw RunTimeError(ErrorCode::PathNotFound);
+    }));
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(box.errors.size(), 4);
+}
+
+TEST_F(RenameRun, CountsBeyondSixteenBits)
+{
+    QStringList names;
+    for (int i = 0; i < 70000; ++i)
+        names.append(QString::number(i) + u8(".mp3"));
+    RenameRules rules;
+    rules.upperSuffixOn = true;
+    run(RunMode::Preview, rules, names);
+    ASSERT_EQ(preview.size(), 70000);
+    EXPECT_EQ(preview.last(), u8("69999.MP3"));
+    EXPECT_TRUE(box.errors.isEmpty());
+}
