@@ -2,6 +2,7 @@
 
 #include "keycodes.h"
 
+#include <algorithm>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -25,6 +26,11 @@ void ListBox::Clear()
 void ListBox::AddItem(FileEntry entry)
 {
     m_model->append(std::move(entry));
+}
+
+void ListBox::AddItems(QList<FileEntry> entries)
+{
+    m_model->append(std::move(entries));
 }
 
 void ListBox::RemoveItem(qsizetype index)
@@ -92,14 +98,36 @@ void ListBox::selectRows(const std::vector<bool>& flags)
 
 void ListBox::keepEntries(const std::vector<bool>& keep)
 {
+    if (std::all_of(keep.begin(), keep.end(), [](bool k) { return k; }))
+        return; // nothing goes: the list stays exactly as it is
     const std::vector<bool> selected = selectedFlags();
+    const int currentRow = currentIndex().row();
+    const QModelIndex top = indexAt(QPoint(0, 0));
+    // Where an old row lands among the survivors: the first survivor at or after it.
+    std::vector<int> newRow(keep.size() + 1);
     std::vector<bool> survivorsSelected;
     survivorsSelected.reserve(selected.size());
-    for (size_t i = 0; i < keep.size(); ++i)
-        if (keep[i])
+    int next = 0;
+    for (size_t i = 0; i < keep.size(); ++i) {
+        newRow[i] = next;
+        if (keep[i]) {
             survivorsSelected.push_back(selected[i]);
+            ++next;
+        }
+    }
+    newRow[keep.size()] = next;
+
     m_model->keepRows(keep);
     selectRows(survivorsSelected);
+    if (next == 0)
+        return;
+    // Keep the caret and the scroll position near where they were.
+    if (currentRow >= 0)
+        selectionModel()->setCurrentIndex(
+            m_model->index(std::min(newRow[size_t(currentRow)], next - 1)),
+            QItemSelectionModel::NoUpdate);
+    if (top.isValid())
+        scrollTo(m_model->index(std::min(newRow[size_t(top.row())], next - 1)), PositionAtTop);
 }
 
 void ListBox::keyPressEvent(QKeyEvent* event)

@@ -18,6 +18,8 @@ public:
     void Clear();
     void AddItem(const QString& text) { AddItem(FileEntry{text, {}}); }
     void AddItem(FileEntry entry);
+    // Appends several entries in one update.
+    void AddItems(QList<FileEntry> entries);
     void RemoveItem(qsizetype index);
     qsizetype ListCount() const { return m_model->size(); }
     QString List(qsizetype index) const;

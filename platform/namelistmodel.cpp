@@ -31,6 +31,20 @@ void NameListModel::append(FileEntry entry)
     endInsertRows();
 }
 
+void NameListModel::append(QList<FileEntry> entries)
+{
+    if (entries.isEmpty())
+        return;
+    if (m_entries.isEmpty()) {
+        setEntries(std::move(entries));
+        return;
+    }
+    const int first = int(m_entries.size());
+    beginInsertRows({}, first, first + int(entries.size()) - 1);
+    m_entries.append(std::move(entries));
+    endInsertRows();
+}
+
 void NameListModel::removeAt(qsizetype row)
 {
     beginRemoveRows({}, int(row), int(row));

@@ -23,6 +23,7 @@ public:
 
     void setEntries(QList<FileEntry> entries);
     void append(FileEntry entry);
+    void append(QList<FileEntry> entries);
     void removeAt(qsizetype row);
     // Keeps the rows whose flag is set, in order, in one update.
     void keepRows(const std::vector<bool>& keep);

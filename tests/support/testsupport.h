@@ -41,6 +41,10 @@ public:
     // Called while a box is up, before it is answered (to change the disk, say).
     std::function<void()> whileShown;
 
+    // Queues `count` answers. (QList::fill in Qt 6.4 writes past the end of a list whose
+    // front was consumed by takeFirst, so the queue is rebuilt instead.)
+    void answerAll(Answer answer, int count) { answers = QList<Answer>(count, answer); }
+
     Answer runTimeError(const QString& text, const QString& title) override;
     void warning(const QString& title, const QString& text) override;
 };
