@@ -8,6 +8,9 @@ Form1::Form1(Services services, QWidget* parent) : QWidget(parent), m_services(s
 {
     buildControls();
     connectBrowser();
+    connectRun();
+    connectRulePanel();
+    connectChoiceList();
     Form_Load();
 }
 

@@ -19,6 +19,7 @@ class FileSystem;
 class MessageBoxService;
 class ClipboardService;
 class ProgramEnd;
+struct RenameRules;
 
 // What the window needs of the outside world; tests pass their own.
 struct Services {
@@ -48,6 +49,9 @@ private:
     void buildControls();
     void applyTabOrder();
     void connectBrowser();
+    void connectRun();
+    void connectRulePanel();
+    void connectChoiceList();
 
     // folder and file browser
     void Form_Load();
@@ -61,6 +65,41 @@ private:
     void txtFilter_Change();
     void ChooseAllFiles();
 
+    // the rename run
+    void cmdGo_Click(int Index);
+    RenameRules ruleSettings() const;
+
+    // rule option panel
+    void txtFrom_GotFocus();
+    void txtTo_GotFocus();
+    void txtAft_GotFocus();
+    void txtFrom_Change();
+    void txtTo_Change();
+    void txtAft_Change();
+    void txtWith2_Change();
+    void txtRepl_Change();
+    void txtWith_Change();
+    void txtEras_Change();
+    void txtAdd_Change();
+    void chkRepl2_Click();
+    void chkRepl_Click();
+    void chkEras_Click();
+    void chkAll_Click();
+    void chkAdd_Click();
+    void chkCapi_Click();
+    void chkUp_Click();
+    void chkLow_Click();
+    void selectWholeText(TextBox* box);
+    void normaliseAndPreview(TextBox* box, CheckBox* rule);
+    void tickAndPreview(CheckBox* rule);
+
+    // chosen-files list
+    void lstChoice_KeyDown(int KeyCode, int Shift);
+    void lstChoice_MouseUp(int Button, int Shift, double X, double Y);
+    void mnuPopUplstChoiceDel_Click();
+    void mnuPopUplstChoiceCrop_Click();
+    void mnuPopUplstChoiceCopy_Click();
+
     // A failure in a browser handler: warn, then put the browser on the nearest readable
     // folder above the one that failed.
     template <typename Handler> void guarded(Handler handler);
@@ -71,6 +110,7 @@ private:
     QString m_actDir;
     bool m_activated = false;
     bool m_recovering = false;
+    bool m_ended = false; // the error report ended the program (seen only where ending returns)
 
     // The controls, in tab order. Owned by the window (Qt parent); each carries its name as
     // objectName, by which tests and tools reach it.

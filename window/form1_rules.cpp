@@ -1,0 +1,134 @@
+// Form1: the rule option panel. Editing a rule's field ticks its box, and every edit or click
+// refreshes the preview.
+#include "form1.h"
+#include "numbers.h"
+#include "simplecontrols.h"
+#include "textbox.h"
+
+namespace tessaly {
+
+void Form1::connectRulePanel()
+{
+    connect(txtFrom, &TextBox::GotFocus, this, &Form1::txtFrom_GotFocus);
+    connect(txtTo, &TextBox::GotFocus, this, &Form1::txtTo_GotFocus);
+    connect(txtAft, &TextBox::GotFocus, this, &Form1::txtAft_GotFocus);
+    connect(txtFrom, &TextBox::Change, this, &Form1::txtFrom_Change);
+    connect(txtTo, &TextBox::Change, this, &Form1::txtTo_Change);
+    connect(txtAft, &TextBox::Change, this, &Form1::txtAft_Change);
+    connect(txtWith2, &TextBox::Change, this, &Form1::txtWith2_Change);
+    connect(txtRepl, &TextBox::Change, this, &Form1::txtRepl_Change);
+    connect(txtWith, &TextBox::Change, this, &Form1::txtWith_Change);
+    connect(txtEras, &TextBox::Change, this, &Form1::txtEras_Change);
+    connect(txtAdd, &TextBox::Change, this, &Form1::txtAdd_Change);
+    connect(chkRepl2, &CheckBox::Click, this, &Form1::chkRepl2_Click);
+    connect(chkRepl, &CheckBox::Click, this, &Form1::chkRepl_Click);
+    connect(chkEras, &CheckBox::Click, this, &Form1::chkEras_Click);
+    connect(chkAll, &CheckBox::Click, this, &Form1::chkAll_Click);
+    connect(chkAdd, &CheckBox::Click, this, &Form1::chkAdd_Click);
+    connect(chkCapi, &CheckBox::Click, this, &Form1::chkCapi_Click);
+    connect(chkUp, &CheckBox::Click, this, &Form1::chkUp_Click);
+    connect(chkLow, &CheckBox::Click, this, &Form1::chkLow_Click);
+}
+
+void Form1::selectWholeText(TextBox* box)
+{
+    box->setSelStart(0);
+    box->setSelLength(int(box->Text().size()));
+}
+
+void Form1::txtFrom_GotFocus()
+{
+    selectWholeText(txtFrom);
+}
+void Form1::txtTo_GotFocus()
+{
+    selectWholeText(txtTo);
+}
+void Form1::txtAft_GotFocus()
+{
+    selectWholeText(txtAft);
+}
+
+// The number normal form: the write re-enters this handler once, which finds the text already
+// normal, writes the same text (raising nothing) and ends; both runs preview.
+void Form1::normaliseAndPreview(TextBox* box, CheckBox* rule)
+{
+    box->setText(normalNumberForm(box->Text()));
+    box->setSelStart(int(box->Text().size()));
+    rule->setValue(1); // a box that was clear raises its own preview first
+    cmdGo_Click(1);
+}
+
+void Form1::tickAndPreview(CheckBox* rule)
+{
+    rule->setValue(1);
+    cmdGo_Click(1);
+}
+
+void Form1::txtFrom_Change()
+{
+    normaliseAndPreview(txtFrom, chkRepl2);
+}
+void Form1::txtTo_Change()
+{
+    normaliseAndPreview(txtTo, chkRepl2);
+}
+void Form1::txtAft_Change()
+{
+    normaliseAndPreview(txtAft, chkAdd);
+}
+void Form1::txtWith2_Change()
+{
+    tickAndPreview(chkRepl2);
+}
+void Form1::txtRepl_Change()
+{
+    tickAndPreview(chkRepl);
+}
+void Form1::txtWith_Change()
+{
+    tickAndPreview(chkRepl);
+}
+void Form1::txtEras_Change()
+{
+    tickAndPreview(chkEras);
+}
+void Form1::txtAdd_Change()
+{
+    tickAndPreview(chkAdd);
+}
+
+void Form1::chkRepl2_Click()
+{
+    cmdGo_Click(1);
+}
+void Form1::chkRepl_Click()
+{
+    cmdGo_Click(1);
+}
+void Form1::chkEras_Click()
+{
+    cmdGo_Click(1);
+}
+void Form1::chkAll_Click()
+{
+    cmdGo_Click(1);
+}
+void Form1::chkAdd_Click()
+{
+    cmdGo_Click(1);
+}
+void Form1::chkCapi_Click()
+{
+    cmdGo_Click(1);
+}
+void Form1::chkUp_Click()
+{
+    cmdGo_Click(1);
+}
+void Form1::chkLow_Click()
+{
+    cmdGo_Click(1);
+}
+
+} // namespace tessaly
