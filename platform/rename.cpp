@@ -7,13 +7,19 @@
 // - The kernel checks an existing target before the file system sees the flag: a file system
 //   that refuses RENAME_NOREPLACE (FUSE on libfuse 2, such as exfat-fuse) answers EEXIST when
 //   the target exists and EINVAL when it does not.
+// - A kernel without renameat2, or a sandbox filtering it, answers ENOSYS before looking at
+//   any name: then only the check below stands between the rename and an existing file.
 // - linkat onto an existing name fails with EEXIST; exfat-fuse refuses links with EPERM.
+// - exfat-fuse: right after a move, fstatat can still find the file under a spelling looked
+//   up before (the kernel caches FUSE names for a while); renameat2 and linkat look their
+//   target up afresh, so the fstatat that follows them sees the truth.
 // - exfat-fuse answers ENOENT, not EINVAL, to a new name with ':', '?', '*', '"' or a control
 //   character, while the old file is there; bytes that are not UTF-8 give EILSEQ.
 // - On a case-insensitive file system another spelling of a name finds the same file. The
-//   kernel's FAT and ext4 casefold give it the same inode; exfat-fuse numbers every spelling
-//   looked up separately, so only the folder's listing tells that the spelling is not a file
-//   of its own there.
+//   kernel's own drivers (FAT, exFAT, ext4 casefold) give both spellings one inode (their
+//   name lookup folds case; not mountable on the machine these facts were probed on);
+//   exfat-fuse numbers every spelling looked up separately, so only the folder's listing
+//   tells that the spelling is not a file of its own there.
 
 #include "filesystem.h"
 #include "runtimeerror.h"
