@@ -287,18 +287,4 @@ void PosixFileSystem::setCurrentFolder(const QString& folder)
         throw errnoError(errno, true);
 }
 
-void PosixFileSystem::rename(const QString& folder, const QByteArray& oldName,
-                             const QString& newName)
-{
-    if (newName.isEmpty() || newName == u"." || newName == u".." || newName.contains(u'/') ||
-        newName.contains(QChar(0)))
-        throw RunTimeError(ErrorCode::BadFileName);
-    auto d = openFolder(folder);
-    const int dir = dirfd(d.get());
-    const QByteArray target = encodePath(newName);
-    if (renameat2(dir, oldName.constData(), dir, target.constData(), RENAME_NOREPLACE) == 0)
-        return;
-    throw errnoError(errno);
-}
-
 } // namespace tessaly

@@ -46,17 +46,47 @@ public:
     // Renames the file `oldName` of `folder` to `newName`, never replacing another file.
     virtual void rename(const QString& folder, const QByteArray& oldName,
                         const QString& newName) = 0;
+    // Whether names in `folder` compare without regard to case. A file system that cannot
+    // tell answers false.
+    virtual bool foldsCase(const QString& folder);
+};
+
+// A file as a rename sees it: its identity and whether it is a regular file.
+struct FileNode {
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool regular = false;
+};
+
+// The system calls a rename is made of, each on names in the folder `dir` (a descriptor).
+// Each returns 0 or an errno value. Tests replace them to play a file system that refuses
+// RENAME_NOREPLACE or hard links, or that compares names without regard to case.
+class RenameCalls {
+public:
+    virtual ~RenameCalls() = default;
+    virtual int renameNoReplace(int dir, const char* from, const char* to); // renameat2
+    virtual int renameReplacing(int dir, const char* from, const char* to); // renameat
+    virtual int link(int dir, const char* from, const char* to);            // linkat
+    virtual int unlink(int dir, const char* name);                          // unlinkat
+    virtual int stat(int dir, const char* name, FileNode& node); // fstatat, no link followed
 };
 
 // The real file system of this machine.
 class PosixFileSystem : public FileSystem {
 public:
+    PosixFileSystem();
+    explicit PosixFileSystem(RenameCalls& calls);
+
     QList<Volume> volumes() override;
     QStringList subfolders(const QString& folder) override;
     QList<FileEntry> files(const QString& folder) override;
     int attributes(const QString& path) override;
     void setCurrentFolder(const QString& folder) override;
     void rename(const QString& folder, const QByteArray& oldName, const QString& newName) override;
+    bool foldsCase(const QString& folder) override;
+
+private:
+    RenameCalls* m_calls;
 };
 
 // Paths travel as QString; bytes that are not UTF-8 are carried as the lone surrogates

@@ -3,7 +3,7 @@
 set -eu
 packages="cmake ninja-build g++ ccache pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
   libbenchmark-dev fonts-dejavu-core fonts-liberation2 xvfb xauth imagemagick desktop-file-utils
-  clang libclang-rt-14-dev valgrind"
+  clang libclang-rt-14-dev valgrind dosfstools exfatprogs exfat-fuse"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"

@@ -4,15 +4,26 @@
 #include "runtimeerror.h"
 
 #include <QHash>
+#include <QList>
 
 namespace tessaly::test {
 
-// The real file system with volumes added and chosen folders made unreadable, for failures
-// that root cannot provoke with file modes.
+// The real file system with volumes added, chosen folders made unreadable and chosen renames
+// failing, for failures that root cannot provoke with file modes.
 class FaultyFileSystem : public PosixFileSystem {
 public:
     QList<Volume> extraVolumes;
     QHash<QString, int> unreadable; // folder -> error code, until removed
+    int renameFaultsInjected = 0;
+
+    // Makes the rename of `oldName` (its bytes as encodePath gives them; every file when
+    // empty) fail with `code`: once, or until clearRenameFaults(). Codes such as 70 permission
+    // denied, 57 I/O error, 61 disk full, 75 read-only file system or busy.
+    void failRename(const QString& oldName, int code, bool once = true)
+    {
+        m_renameFaults.append({encodePath(oldName), code, once});
+    }
+    void clearRenameFaults() { m_renameFaults.clear(); }
 
     QList<Volume> volumes() override
     {
@@ -31,7 +42,28 @@ public:
         return PosixFileSystem::files(folder);
     }
 
+    void rename(const QString& folder, const QByteArray& oldName, const QString& newName) override
+    {
+        for (qsizetype i = 0; i < m_renameFaults.size(); ++i) {
+            const RenameFault f = m_renameFaults[i];
+            if (!f.oldName.isEmpty() && f.oldName != oldName)
+                continue;
+            if (f.once)
+                m_renameFaults.removeAt(i);
+            ++renameFaultsInjected;
+            throw RunTimeError(f.code);
+        }
+        PosixFileSystem::rename(folder, oldName, newName);
+    }
+
 private:
+    struct RenameFault {
+        QByteArray oldName; // empty: any file
+        int code;
+        bool once;
+    };
+    QList<RenameFault> m_renameFaults;
+
     void check(const QString& folder)
     {
         const auto it = unreadable.constFind(normalFolderPath(folder));
