@@ -20,4 +20,10 @@ QString CapitalizeWords(const QString& text);
 QString UpperSuffix(const QString& text);
 QString LowerSuffix(const QString& text);
 
+// The three case edits applied to `text` itself, for a caller that owns it: no copy unless it
+// is shared. A failure leaves `text` unchanged.
+void capitalizeWordsInPlace(QString& text);
+void upperSuffixInPlace(QString& text);
+void lowerSuffixInPlace(QString& text);
+
 } // namespace tessaly

@@ -101,11 +101,11 @@ void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& ch
             });
         }
         if (rules.capitalizeOn)
-            runStep(report, [&] { name = CapitalizeWords(name); });
+            runStep(report, [&] { capitalizeWordsInPlace(name); });
         if (rules.upperSuffixOn)
-            runStep(report, [&] { name = UpperSuffix(name); });
+            runStep(report, [&] { upperSuffixInPlace(name); });
         if (rules.lowerSuffixOn)
-            runStep(report, [&] { name = LowerSuffix(name); });
+            runStep(report, [&] { lowerSuffixInPlace(name); });
 
         if (!proceed) {
             runStep(report, [&] { sinks.previewLine(name); });

@@ -86,6 +86,14 @@ TEST(ReplaceText, MatchesIgnoreCaseAndScanResumesBehindEachReplacement)
         {u8("Straße"), u8("SS"), u8("ss"), -1, text("Straße")},
         {u8("Straße"), u8("ß"), u8("ss"), -1, text("Strasse")},
         {u8("x") + u8(deseretSmall) + u8("y"), u8(deseretCapital), u8("-"), -1, text("x-y")},
+        // Search texts without letters, one character or more, and letters that match
+        // other letters (KELVIN SIGN is a "k", LONG S an "s").
+        {u8("A.B.C"), u8("."), u8(""), -1, text("ABC")},
+        {u8("a--b--c-"), u8("--"), u8("+"), -1, text("a+b+c-")},
+        {u8("x_y_z"), u8("_"), u8("__"), -1, text("x__y__z")},
+        {u8("aXbxc"), u8("x"), u8(""), -1, text("abc")},
+        {u8("\u212Aelvin"), u8("k"), u8("K"), -1, text("Kelvin")},
+        {u8("\u017Fun"), u8("S"), u8("s"), -1, text("sun")},
         // 1 - length of the replacement must fit in 16 bits, but only once there is a search.
         {u8("a"), u8("a"), QString(32769, u'b'), 0, text(QString(32769, u'b'))},
         {u8("a"), u8("a"), QString(32770, u'b'), 0, error(6)},
@@ -258,4 +266,29 @@ TEST(CaseMapping, NeverChangesTheLength)
     EXPECT_EQ(UpperSuffix(u8(".") + word).size(), word.size() + 1);
     EXPECT_EQ(LowerSuffix(u8(".") + word).size(), word.size() + 1);
     EXPECT_EQ(CapitalizeWords(word + u8(" ") + word).size(), 2 * word.size() + 1);
+}
+
+TEST(CaseEdits, InPlaceFormsChangeOnlyTheirOwnCopyAndNothingOnFailure)
+{
+    const QString shared = u8("the end.mp3");
+    QString mine = shared;
+    capitalizeWordsInPlace(mine);
+    EXPECT_EQ(mine, u8("The End.Mp3"));
+    upperSuffixInPlace(mine);
+    EXPECT_EQ(mine, u8("The End.MP3"));
+    lowerSuffixInPlace(mine);
+    EXPECT_EQ(mine, u8("The End.mp3"));
+    EXPECT_EQ(shared, u8("the end.mp3"));
+    EXPECT_EQ(CapitalizeWords(shared), u8("The End.Mp3"));
+    EXPECT_EQ(UpperSuffix(shared), u8("the end.MP3"));
+    EXPECT_EQ(shared, u8("the end.mp3"));
+
+    const QString tooLong = xs(32767) + u8(".mp3");
+    QString edited = tooLong;
+    EXPECT_EQ(run([&] {
+                  upperSuffixInPlace(edited);
+                  return edited;
+              }),
+              error(6));
+    EXPECT_EQ(edited, tooLong);
 }
