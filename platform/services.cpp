@@ -17,7 +17,14 @@ MessageBoxService::Answer QtMessageBoxService::runTimeError(const QString& text,
     box.setEscapeButton(QMessageBox::Abort);
     box.setWindowModality(Qt::ApplicationModal);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    switch (box.exec()) {
+    // A long run shows the wait cursor; the box takes the normal pointer while it is up.
+    int waits = 0;
+    for (; QGuiApplication::overrideCursor(); ++waits)
+        QGuiApplication::restoreOverrideCursor();
+    const int pressed = box.exec();
+    while (waits-- > 0)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    switch (pressed) {
     case QMessageBox::Retry:
         return Retry;
     case QMessageBox::Ignore:

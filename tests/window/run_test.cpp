@@ -192,3 +192,42 @@ TEST_F(RunTest, CaseOnlyRenameIsLoggedAndUnchangedNamesAreNot)
     EXPECT_EQ(lines("lstResult"), strings({"File \"Done.MP3\" renamed to \"Done.mp3\""}));
     EXPECT_TRUE(folder.exists(QStringLiteral("Done.mp3")));
 }
+
+TEST_F(RunTest, RenameFaultsGoToTheReportWithTheirCodes)
+{
+    const std::pair<int, const char*> faults[] = {{70, "Permission denied"},
+                                                  {57, "Device I/O error"},
+                                                  {61, "Disk full"},
+                                                  {75, "Path/File access error"}};
+    for (auto [code, description] : faults) {
+        SCOPED_TRACE(code);
+        window.box.errors.clear();
+        fs.failRename(QStringLiteral("c_d.mp3"), code);
+        window.box.answers = {MessageBoxService::Retry}; // the fault was once: the retry works
+        check("chkUp")->setValue(1);
+        proceed();
+        ASSERT_EQ(window.box.errors.size(), 1);
+        EXPECT_TRUE(
+            window.box.errors[0].text.contains(QStringLiteral("Error Number = %1\r\n").arg(code)));
+        EXPECT_TRUE(window.box.errors[0].text.contains(QStringLiteral("Error Description = ") +
+                                                       QString::fromLatin1(description)));
+        EXPECT_EQ(lines("lstResult")[1], QStringLiteral("File \"c_d.mp3\" renamed to \"c_d.MP3\""));
+        EXPECT_TRUE(folder.exists(QStringLiteral("c_d.MP3")));
+        // Undo for the next code.
+        check("chkLow")->setValue(1);
+        proceed();
+    }
+}
+
+TEST_F(RunTest, IgnoreOnAFailedRenameGoesOnWithoutASuccessLine)
+{
+    fs.failRename(QStringLiteral("c_d.mp3"), 70, /*once=*/false);
+    window.box.answers = {MessageBoxService::Retry, MessageBoxService::Ignore};
+    check("chkUp")->setValue(1);
+    proceed();
+    EXPECT_EQ(window.box.errors.size(), 2) << "Retry met the fault again";
+    EXPECT_EQ(lines("lstResult"), strings({"File \"a_b.mp3\" renamed to \"a_b.MP3\"",
+                                           "File \"e_f.mp3\" renamed to \"e_f.MP3\""}));
+    EXPECT_EQ(folder.names(), strings({"a_b.MP3", "c_d.mp3", "e_f.MP3"}));
+    EXPECT_EQ(fs.renameFaultsInjected, 2);
+}
