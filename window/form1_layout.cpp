@@ -57,14 +57,14 @@ QFont windowFont()
 }
 
 // A face other than the designed one may set a caption wider than its label; that label takes
-// the same face a little smaller, down to 6 points, so the caption shows whole. With Liberation
-// Sans only "Files (suitable for mask filter)" needs it (140 pixels for 137 at 8 points).
+// the same face a little smaller, in quarter points down to 6, so the caption shows whole. With
+// Liberation Sans only "Files (suitable for mask filter)" needs it (140 pixels for 137 at 8).
 void fitCaption(Label* label)
 {
     QFont f = label->font();
     while (QFontMetrics(f).horizontalAdvance(label->text()) > label->width() &&
            f.pointSizeF() > 6.0)
-        f.setPointSizeF(f.pointSizeF() - 0.5);
+        f.setPointSizeF(f.pointSizeF() - 0.25);
     if (f != label->font())
         label->setFont(f);
 }
