@@ -3,6 +3,7 @@
 #include "mask.h"
 #include "naturalorder.h"
 #include "runtimeerror.h"
+#include "waitcursor.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -28,6 +29,7 @@ FileList::FileList(FileSystem& fs, QWidget* parent)
 
 QList<FileEntry> FileList::read(const QString& folder) const
 {
+    const WaitCursor busy; // a folder of many thousand files takes a noticeable while
     const Mask mask(m_pattern);
     QList<FileEntry> all = m_fs.files(folder);
     QList<FileEntry> shown;

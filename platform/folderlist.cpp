@@ -2,6 +2,7 @@
 
 #include "naturalorder.h"
 #include "runtimeerror.h"
+#include "waitcursor.h"
 
 #include <QAbstractListModel>
 #include <QApplication>
@@ -124,12 +125,16 @@ void FolderList::setPath(const QString& text)
     const QString folder = resolve(text);
     if (folder == m_path)
         return; // no change, no notification
-    display(folder, m_fs.subfolders(folder));
+    {
+        const WaitCursor busy; // listing a large folder means reading all its entries
+        display(folder, m_fs.subfolders(folder));
+    }
     Q_EMIT Change();
 }
 
 void FolderList::Refresh()
 {
+    const WaitCursor busy;
     display(m_path, m_fs.subfolders(m_path));
 }
 
@@ -150,7 +155,7 @@ void FolderList::display(const QString& folder, QStringList subfolders)
 
     m_model->setEntries(std::move(entries));
     m_path = folder;
-    const QList<Volume> volumes = m_fs.volumes();
+    const QList<Volume> volumes = m_fs.volumes(); // volumeOf points into the list
     if (const Volume* v = volumeOf(volumes, folder))
         m_folderOfVolume[v->mountPoint] = folder;
     setCurrentIndex(m_model->index(current));

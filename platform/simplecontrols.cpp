@@ -1,6 +1,8 @@
 #include "simplecontrols.h"
 
 #include <QCursor>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 namespace tessaly {
 
@@ -27,6 +29,21 @@ int CheckBox::Value() const
 void CheckBox::setValue(int value)
 {
     setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+}
+
+void CheckBox::paintEvent(QPaintEvent* /*event*/)
+{
+    // Fusion's indicator is 14 pixels high, one more than the window's 13-pixel boxes, and lost
+    // its bottom edge; the style's own focus frame went round the caption, outside the box.
+    // So the indicator is drawn fitted into the height; Fusion marks keyboard focus on it.
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const int side =
+        qMin(height(), style()->pixelMetric(QStyle::PM_IndicatorHeight, &option, this));
+    option.rect = QStyle::alignedRect(layoutDirection(), Qt::AlignLeft | Qt::AlignVCenter,
+                                      QSize(side, side), rect());
+    painter.drawPrimitive(QStyle::PE_IndicatorCheckBox, option);
 }
 
 CommandButton::CommandButton(int index, QWidget* parent) : QPushButton(parent), m_index(index)

@@ -8,7 +8,8 @@
 namespace tessaly {
 
 // A check box. `Value` is 0 (clear), 1 (ticked) or 2 (greyed). `Click` is raised on every
-// real change of the value, by the user or the program, nested inside the write.
+// real change of the value, by the user or the program, nested inside the write. Only the box
+// itself is drawn: the window's check boxes are too narrow to show a caption.
 class CheckBox : public QCheckBox {
     Q_OBJECT
 public:
@@ -19,6 +20,9 @@ public:
 
 Q_SIGNALS:
     void Click();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // A push button, member `index` of a button array. `Click` comes from the user only.

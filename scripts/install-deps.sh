@@ -1,9 +1,10 @@
 #!/bin/sh
-# Installs what building, running and testing Tessaly needs on Debian 12 (skips what is there).
+# Installs what building, running, testing and packaging Tessaly needs on Debian 12 (skips what
+# is there). file: the install test and CPack; dpkg-dev: the .deb; librsvg2-bin: make-icons.sh.
 set -eu
 packages="cmake ninja-build g++ ccache pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
   libbenchmark-dev fonts-dejavu-core fonts-liberation2 xvfb xauth imagemagick desktop-file-utils
-  clang libclang-rt-14-dev valgrind dosfstools exfatprogs exfat-fuse"
+  clang libclang-rt-14-dev valgrind dosfstools exfatprogs exfat-fuse file dpkg-dev librsvg2-bin"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"

@@ -9,5 +9,5 @@ width=$((820 * scale)); height=$((580 * scale))
 exec xvfb-run -a -s "-screen 0 ${width}x${height}x24 -dpi $((96 * scale))" sh -c "
   QT_SCALE_FACTOR=$scale '$bin' & pid=\$!
   sleep 3
-  import -window root -crop $((794 * scale))x$((553 * scale))+0+0 '$out'
+  import -window root -crop $((794 * scale))x$((553 * scale))+0+0 +repage '$out'
   kill \$pid"

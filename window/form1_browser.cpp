@@ -9,6 +9,7 @@
 #include "services.h"
 #include "simplecontrols.h"
 #include "textbox.h"
+#include "waitcursor.h"
 
 namespace tessaly {
 
@@ -126,6 +127,7 @@ template <typename Handler> void Form1::guarded(Handler handler)
 
 QString Form1::nearestReadableFolder(const QString& from) const
 {
+    const WaitCursor busy; // reads whole folders on the way up
     for (QString p = normalFolderPath(from); !p.isEmpty(); p = parentFolder(p)) {
         try {
             m_services.fs.subfolders(p);

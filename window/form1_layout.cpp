@@ -10,6 +10,8 @@
 
 #include <QEvent>
 #include <QFont>
+#include <QFontMetrics>
+#include <QIcon>
 
 namespace tessaly {
 
@@ -54,6 +56,28 @@ QFont windowFont()
     return sansFont(8);
 }
 
+// A face other than the designed one may set a caption wider than its label; that label takes
+// the same face a little smaller, in quarter points down to 6, so the caption shows whole. With
+// Liberation Sans only "Files (suitable for mask filter)" needs it (140 pixels for 137 at 8).
+void fitCaption(Label* label)
+{
+    QFont f = label->font();
+    while (QFontMetrics(f).horizontalAdvance(label->text()) > label->width() &&
+           f.pointSizeF() > 6.0)
+        f.setPointSizeF(f.pointSizeF() - 0.25);
+    if (f != label->font())
+        label->setFont(f);
+}
+
+// The program's icon in every size it is drawn in; the window system picks what it shows.
+QIcon applicationIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1x%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 template <typename Control>
 Control* placed(Control* c, const char* name, int x, int y, int w, int h)
 {
@@ -68,6 +92,7 @@ void Form1::buildControls()
 {
     setWindowTitle(
         QStringLiteral("Tessaly 2.4c - correction tool for [MP3's] filenames by Torvenal"));
+    setWindowIcon(applicationIcon());
     resize(ClientWidth, ClientHeight);
     setFont(windowFont());
 
@@ -90,6 +115,7 @@ void Form1::buildControls()
     auto label = [this](const char* name, int x, int y, int w, const char* caption) {
         auto* l = placed(new Label(this), name, x, y, w, 17);
         l->setCaption(QString::fromUtf8(caption));
+        fitCaption(l);
         return l;
     };
     auto command = [&](const char* name, int index, int x, int y, const char* caption) {
@@ -186,6 +212,9 @@ void Form1::buildControls()
         l->setAccessibleName(l->toolTip());
     flFile->setAccessibleName(Label16->text());
     drvDrive->setAccessibleName(QStringLiteral("Drive"));
+    // On Linux Qt names a combo box by its current entry and leaves the rest to a label
+    // relation, which the design has not; the description still tells what the list is.
+    drvDrive->setAccessibleDescription(QStringLiteral("Drive"));
     dirDir->setAccessibleName(QStringLiteral("Folder"));
     picDragDrop->setAccessibleName(picDragDrop->toolTip());
 
@@ -204,7 +233,13 @@ void Form1::buildControls()
 
 void Form1::applyTabOrder()
 {
-    // The table's order; labels hold places in it but never take the focus.
+    // The table's order. Tab stops at every control that can hold the focus. It passes over
+    // the labels and the drop point, which take no focus, and the hidden "P&REVIEW" button,
+    // which Qt never focuses. The check boxes stay: they are the only way to switch a rule on
+    // or off from the keyboard (four rules have no field whose typing would tick them, and
+    // typing never clears a box). lstResult and lstPreview stay too: a long log or preview
+    // scrolls from the keyboard only with the focus, and a screen reader reads a list's
+    // entries only there.
     const QList<QWidget*> order = {chkRepl2,  txtFrom, txtTo,   txtWith2,   txtRepl,      txtWith,
                                    txtEras,   txtAdd,  txtAft,  txtFilter,  cmdRefresh_2, cmdGo_0,
                                    txtDir,    txtEx,   flFile,  lstChoice,  drvDrive,     dirDir,

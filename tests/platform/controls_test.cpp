@@ -138,6 +138,31 @@ TEST(CheckBox, ValueChangesNotifyOnceNestedForProgramAndUser)
     EXPECT_EQ(probe.outside + probe.nested, 4);
 }
 
+TEST(CheckBox, TheWholeBoxShowsInThirteenPixelsAndNoCaption)
+{
+    QWidget window;
+    window.resize(60, 30);
+    auto* box = new CheckBox(&window);
+    box->setGeometry(10, 10, 17, 13);
+    box->setText(QStringLiteral("Check1"));
+    window.show();
+    for (int value : {0, 1}) {
+        SCOPED_TRACE(value);
+        box->setValue(value);
+        const QImage image = box->grab().toImage();
+        ASSERT_EQ(image.size(), QSize(17, 13));
+        const QRgb background = window.grab().toImage().pixel(2, 2);
+        // The outline is closed: the bottom row is drawn like the top one, not cut off.
+        for (int x = 3; x <= 9; ++x) {
+            EXPECT_EQ(image.pixel(x, image.height() - 1), image.pixel(x, 0)) << x;
+            EXPECT_NE(image.pixel(x, image.height() - 1), background) << x;
+        }
+        // Right of the box, where a caption would begin, nothing is drawn.
+        for (int y = 0; y < image.height(); ++y)
+            EXPECT_EQ(image.pixel(image.width() - 1, y), background) << y;
+    }
+}
+
 TEST(CommandButton, ClickPassesTheIndex)
 {
     CommandButton button(2);

@@ -1,0 +1,34 @@
+#!/bin/sh
+# Installs the build into a temporary prefix and checks what a desktop finds there: the
+# executable, a valid menu entry that names them, and the icon in every size.
+# Usage: install_test.sh BUILD_DIR
+set -eu
+build=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+[ -x "$prefix/bin/tessaly" ] || fail "no executable bin/tessaly"
+entry=$prefix/share/applications/org.tessaly.Tessaly.desktop
+[ -f "$entry" ] || fail "no desktop entry"
+
+# desktop-file-validate exits 0 on some errors too ("will be fatal in the future"), so its
+# report is read as well; hints are advice and pass.
+report=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate: $report"
+if echo "$report" | grep -E ': (error|warning):'; then fail "desktop-file-validate complained"; fi
+
+value() { sed -n "s/^$1=//p" "$entry"; }
+[ "$(value Exec)" = tessaly ] || fail "Exec is '$(value Exec)', not the installed tessaly"
+icon=$(value Icon)
+[ -f "$prefix/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no scalable icon $icon"
+for size in 16 32 48 64 128 256; do
+  png=$prefix/share/icons/hicolor/${size}x${size}/apps/$icon.png
+  [ -f "$png" ] || fail "no ${size}x${size} icon"
+  file "$png" | grep -q "PNG image data, $size x $size," || fail "$png: $(file -b "$png")"
+done
+for key in Name GenericName Comment Categories; do
+  [ -n "$(value $key)" ] || fail "desktop entry has no $key"
+done
+echo "installed and valid: $(cd "$prefix" && find . -type f | sort | tr '\n' ' ')"

@@ -1,0 +1,307 @@
+// The window as a desktop user and a screen reader meet it: keys, focus, names, icon, cursor.
+#include "drivelist.h"
+#include "faultyfs.h"
+#include "folderlist.h"
+#include "listbox.h"
+#include "simplecontrols.h"
+#include "tempfolder.h"
+#include "testsupport.h"
+#include "textbox.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QIcon>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace tessaly;
+using tessaly::test::FaultyFileSystem;
+using tessaly::test::TempFolder;
+using tessaly::test::Window;
+
+namespace {
+
+// Records, for every folder read, whether the wait cursor was up.
+class CursorWatchingFileSystem : public FaultyFileSystem {
+public:
+    QList<bool> waitCursorAtRead;
+
+    QStringList subfolders(const QString& folder) override
+    {
+        note();
+        return FaultyFileSystem::subfolders(folder);
+    }
+    QList<FileEntry> files(const QString& folder) override
+    {
+        note();
+        return FaultyFileSystem::files(folder);
+    }
+
+private:
+    void note()
+    {
+        const QCursor* c = QGuiApplication::overrideCursor();
+        waitCursorAtRead.append(c && c->shape() == Qt::WaitCursor);
+    }
+};
+
+// The controls the Tab key stops at, in order: the design's order without the labels, the
+// drop point and the hidden button.
+const char* const tabStops[] = {
+    "chkRepl2", "txtFrom",   "txtTo",     "txtWith2",     "txtRepl",   "txtWith",   "txtEras",
+    "txtAdd",   "txtAft",    "txtFilter", "cmdRefresh_2", "cmdGo_0",   "txtDir",    "txtEx",
+    "flFile",   "lstChoice", "drvDrive",  "dirDir",       "lstResult", "chkRepl",   "chkEras",
+    "chkAll",   "chkAdd",    "chkCapi",   "chkUp",        "chkLow",    "lstPreview"};
+
+QString accessibleName(QWidget* w)
+{
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    return a ? a->text(QAccessible::Name) : QString();
+}
+
+} // namespace
+
+class DesktopTest : public ::testing::Test {
+protected:
+    DesktopTest() : music({QStringLiteral("a.mp3"), QStringLiteral("Album/b.mp3")}), window(&fs)
+    {
+        fs.extraVolumes = {{card.path(), QStringLiteral("CARD")}};
+        window.get<DriveList>("drvDrive")->Refresh();
+        window.get<FolderList>("dirDir")->setPath(music.path() + u'/');
+        // Shortcuts reach only the active window, and offscreen activates a shown window only
+        // once its events have been processed.
+        window.form->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.form.get()));
+    }
+    QString focused() const
+    {
+        QWidget* f = QApplication::focusWidget();
+        return f ? f->objectName() : QStringLiteral("(none)");
+    }
+
+    TempFolder music;
+    TempFolder card;
+    CursorWatchingFileSystem fs;
+    Window window;
+};
+
+TEST_F(DesktopTest, FocusStartsInTheEraseField)
+{
+    EXPECT_EQ(focused(), QStringLiteral("txtEras"));
+}
+
+TEST_F(DesktopTest, AltLettersPressTheirButtonsAndTheHiddenOneNever)
+{
+    auto* refresh = window.get<CommandButton>("cmdRefresh_2");
+    auto* proceed = window.get<CommandButton>("cmdGo_0");
+    auto* preview = window.get<CommandButton>("cmdGo_1");
+    struct Case {
+        Qt::Key key;
+        CommandButton* pressed;
+    };
+    const Case cases[] = {{Qt::Key_R, refresh}, {Qt::Key_P, proceed}};
+    for (const char* from : {"txtEras", "txtFrom", "lstChoice", "drvDrive", "chkAll"}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(from) + " Alt+" +
+                         QKeySequence(c.key).toString().toStdString());
+            auto* start = window.get<QWidget>(from);
+            start->setFocus(Qt::OtherFocusReason);
+            QSignalSpy refreshed(refresh, &CommandButton::Click);
+            QSignalSpy proceeded(proceed, &CommandButton::Click);
+            QSignalSpy previewed(preview, &CommandButton::Click);
+            QTest::keyClick(start, c.key, Qt::AltModifier);
+            // A mnemonic "animates" the click: the button emits it when its press has shown,
+            // about 100 ms later.
+            QSignalSpy& expected = c.pressed == refresh ? refreshed : proceeded;
+            EXPECT_TRUE(QTest::qWaitFor([&] { return expected.count() == 1; }, 2000));
+            QTest::qWait(150); // room for a wrong second click
+            EXPECT_EQ(refreshed.count() + proceeded.count(), 1);
+            EXPECT_EQ(previewed.count(), 0);
+            if (!expected.isEmpty()) {
+                EXPECT_EQ(expected.at(0).at(0).toInt(), c.pressed->index());
+            }
+        }
+    }
+    EXPECT_EQ(window.get<TextBox>("txtEras")->Text(), QString()) << "a mnemonic is not typed";
+    EXPECT_EQ(window.get<TextBox>("txtFrom")->Text(), QStringLiteral("1"));
+}
+
+TEST_F(DesktopTest, TabAndShiftTabWalkTheDesignOrderRoundTheWindow)
+{
+    QStringList expected;
+    for (const char* n : tabStops)
+        expected.append(QString::fromLatin1(n));
+    const auto walk = [&](Qt::KeyboardModifiers modifiers) {
+        window.get<QWidget>("chkRepl2")->setFocus(Qt::OtherFocusReason);
+        QStringList seen{focused()};
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
+            seen.append(focused());
+        }
+        return seen;
+    };
+    QStringList forward = expected;
+    forward.append(expected.first()); // from the last stop Tab goes round to the first
+    EXPECT_EQ(walk(Qt::NoModifier), forward);
+
+    QStringList backward{expected.first()};
+    for (qsizetype i = expected.size() - 1; i >= 0; --i)
+        backward.append(expected[i]);
+    EXPECT_EQ(walk(Qt::ShiftModifier), backward);
+}
+
+TEST_F(DesktopTest, EveryControlHasAnAccessibleNameAndTheFocusableOnesDiffer)
+{
+    const std::pair<const char*, const char*> names[] = {
+        {"chkRepl2", "Replace chars from Nr."},
+        {"txtFrom", "Replace chars from Nr."},
+        {"txtTo", "to Nr."},
+        {"txtWith2", "Replace chars with"},
+        {"txtRepl", "Replace $"},
+        {"txtWith", "Replace $ with"},
+        {"txtEras", "Erase $"},
+        {"txtAdd", "Add $"},
+        {"txtAft", "after Char Nr."},
+        {"txtFilter", "Filter"},
+        {"cmdRefresh_2", "REFRESH"},
+        {"cmdGo_0", "PROCEED"},
+        {"txtDir", "Directory"},
+        {"txtEx", "File E.G."},
+        {"flFile", "Files (suitable for mask filter)"},
+        {"lstChoice", "Files chosen for rename"},
+        {"dirDir", "Folder"},
+        {"lstResult", "Result"},
+        {"chkRepl", "Replace $"},
+        {"chkEras", "Erase $"},
+        {"chkAll", "Replace all"},
+        {"chkAdd", "Add $"},
+        {"chkCapi", "Capitalize First Letters"},
+        {"chkUp", "Uppercase .SUFFIX"},
+        {"chkLow", "Lowercase .suffix"},
+        {"cmdGo_1", "PREVIEW"},
+        {"lstPreview", "Preview"},
+        {"picDragDrop", "Drag & Drop Directory Point"},
+        {"Label19", "Drag & Drop Dir"},
+        {"Label16", "Files (suitable for mask filter)"},
+    };
+    for (auto [control, name] : names)
+        EXPECT_EQ(accessibleName(window.get<QWidget>(control)), QString::fromUtf8(name)) << control;
+    // On Linux a combo box is named by its current entry; the description says what it is.
+    auto* drives = window.get<DriveList>("drvDrive");
+    EXPECT_EQ(accessibleName(drives), drives->Drive());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(drives)->text(QAccessible::Description),
+              QStringLiteral("Drive"));
+
+    // Every control, labels included, says something; a check box and its field differ by
+    // their roles, so among the controls of one role no two names are the same.
+    QHash<QAccessible::Role, QStringList> byRole;
+    for (QWidget* w : window.form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w->objectName().isEmpty() || qobject_cast<QMenu*>(w))
+            continue; // the popup menu is a window of its own, named by its items
+        SCOPED_TRACE(w->objectName().toStdString());
+        EXPECT_FALSE(accessibleName(w).isEmpty());
+        if (w->focusPolicy() & Qt::TabFocus) {
+            const QAccessible::Role role = QAccessible::queryAccessibleInterface(w)->role();
+            EXPECT_FALSE(byRole[role].contains(accessibleName(w)));
+            byRole[role].append(accessibleName(w));
+        }
+    }
+    EXPECT_EQ(byRole[QAccessible::CheckBox].size(), 8);
+}
+
+TEST_F(DesktopTest, WindowCarriesTheIconInEverySize)
+{
+    const QIcon icon = window.form->windowIcon();
+    for (int size : {16, 32, 48, 64, 128, 256})
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
+    // A white window with a cyan title bar.
+    const QImage image = icon.pixmap(QSize(64, 64)).toImage();
+    const QColor title = image.pixelColor(20, 16);
+    const QColor client = image.pixelColor(20, 48);
+    EXPECT_LT(title.red(), 60);
+    EXPECT_GT(title.green(), 150);
+    EXPECT_GT(title.blue(), 180);
+    EXPECT_EQ(client, QColor(Qt::white));
+}
+
+TEST_F(DesktopTest, FolderReadsShowTheWaitCursorAndRestoreItAfterwards)
+{
+    const QString album = music.pathOf(QStringLiteral("Album"));
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+    };
+    const Case cases[] = {
+        {"open a folder in the folder list",
+         [&] {
+             auto* folders = window.get<FolderList>("dirDir");
+             for (int row = 0; row < folders->entryCount(); ++row)
+                 if (folders->entryPath(row) == album)
+                     folders->setCurrentIndex(folders->model()->index(row, 0));
+             QTest::keyClick(folders, Qt::Key_Return);
+         }},
+        {"REFRESH",
+         [&] { QTest::mouseClick(window.get<QWidget>("cmdRefresh_2"), Qt::LeftButton); }},
+        {"type a mask", [&] { QTest::keyClicks(window.get<QWidget>("txtFilter"), "x"); }},
+        {"pick a drive", [&] { window.get<DriveList>("drvDrive")->setDrive(card.path()); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs.waitCursorAtRead.clear();
+        c.act();
+        EXPECT_FALSE(fs.waitCursorAtRead.isEmpty());
+        EXPECT_FALSE(fs.waitCursorAtRead.contains(false));
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    }
+}
+
+TEST_F(DesktopTest, AFailedReadRestoresTheCursorBeforeTheWarning)
+{
+    const QString album = music.pathOf(QStringLiteral("Album"));
+    fs.unreadable.insert(album, 70);
+    for (const char* how : {"folder list", "REFRESH"}) {
+        SCOPED_TRACE(how);
+        fs.waitCursorAtRead.clear();
+        const qsizetype warningsBefore = window.box.warnings.size();
+        if (QByteArray(how) == "REFRESH") {
+            window.get<FolderList>("dirDir")->setPath(music.path() + u'/');
+            fs.unreadable.insert(music.path(), 70);
+            QTest::mouseClick(window.get<QWidget>("cmdRefresh_2"), Qt::LeftButton);
+            fs.unreadable.remove(music.path());
+        } else {
+            auto* folders = window.get<FolderList>("dirDir");
+            for (int row = 0; row < folders->entryCount(); ++row)
+                if (folders->entryPath(row) == album)
+                    folders->setCurrentIndex(folders->model()->index(row, 0));
+            QTest::keyClick(folders, Qt::Key_Return);
+        }
+        EXPECT_EQ(window.box.warnings.size(), warningsBefore + 1);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_FALSE(fs.waitCursorAtRead.contains(false)) << "the recovery reads show it too";
+    }
+}
+
+TEST_F(DesktopTest, CaptionsAndFieldTextFitTheirControls)
+{
+    for (QWidget* w : window.form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        SCOPED_TRACE(w->objectName().toStdString());
+        const QFontMetrics m(w->font());
+        if (auto* l = qobject_cast<Label*>(w)) {
+            EXPECT_LE(m.horizontalAdvance(l->text()), l->width());
+            EXPECT_LE(m.height(), l->height());
+        } else if (auto* b = qobject_cast<CommandButton*>(w)) {
+            EXPECT_LE(m.horizontalAdvance(b->text().remove(u'&')) + 8, b->width());
+            EXPECT_LE(m.height() + 4, b->height());
+        } else if (qobject_cast<TextBox*>(w)) {
+            EXPECT_LE(m.height() + 4, w->height()) << "frame and text in 19 pixels";
+        }
+    }
+    // The position boxes show their three characters, the mask box a usual mask.
+    for (const char* n : {"txtFrom", "txtTo", "txtAft"}) {
+        auto* t = window.get<TextBox>(n);
+        EXPECT_LE(QFontMetrics(t->font()).horizontalAdvance(QStringLiteral("000")) + 6, t->width())
+            << n;
+    }
+}
