@@ -10,8 +10,9 @@
 #include "services.h"
 #include "simplecontrols.h"
 #include "textbox.h"
+#include "waitcursor.h"
 
-#include <QApplication>
+#include <optional>
 
 namespace tessaly {
 
@@ -33,26 +34,6 @@ public:
 private:
     ListBox* m_list;
     QList<FileEntry> m_lines;
-};
-
-// The wait cursor while PROCEED works; the run does not yield to the event loop.
-class BusyCursor {
-public:
-    explicit BusyCursor(bool on) : m_on(on)
-    {
-        if (m_on)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~BusyCursor()
-    {
-        if (m_on)
-            QApplication::restoreOverrideCursor();
-    }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-private:
-    bool m_on;
 };
 
 } // namespace
@@ -91,7 +72,10 @@ void Form1::cmdGo_Click(int Index)
     if (m_actDir.isEmpty())
         return; // 1. no folder chosen yet: nothing is read, cleared or renamed
 
-    BusyCursor busy(mode == RunMode::Proceed);
+    // PROCEED does not yield to the event loop while it works: show that it is busy.
+    std::optional<WaitCursor> busy;
+    if (mode == RunMode::Proceed)
+        busy.emplace();
     LineBuffer preview(lstPreview);
     LineBuffer log(lstResult);
     RunErrorReport report(m_services.box, m_services.end, [&] {

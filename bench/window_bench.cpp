@@ -1,0 +1,254 @@
+// The window at library scale: drives the real Form1 offscreen over folders of N files named
+// like a music collection and prints a table of medians.
+//
+//   tessaly_bench_window [--quick] [--disk DIR]   the table (N = 10,000 and 100,000; --quick: 10,000)
+//   tessaly_bench_window --callgrind              instructions of one PREVIEW of 10,000 names
+#include "benchsupport.h"
+#include "filelist.h"
+#include "folderlist.h"
+#include "form1.h"
+#include "listbox.h"
+#include "nameedit.h"
+#include "simplecontrols.h"
+#include "textbox.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <valgrind/callgrind.h>
+
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace tessaly;
+using namespace tessaly::bench;
+
+namespace {
+
+// The real file system, timing the renames it does.
+class TimingFileSystem : public PosixFileSystem {
+public:
+    double renameMs = 0;
+    void rename(const QString& folder, const QByteArray& oldName, const QString& newName) override
+    {
+        const auto start = std::chrono::steady_clock::now();
+        PosixFileSystem::rename(folder, oldName, newName);
+        renameMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    }
+};
+
+QString newNameOf(const QString& name)
+{
+    return LowerSuffix(CapitalizeWords(ReplaceText(name, QStringLiteral("_"), QStringLiteral(" "), -1)));
+}
+
+// The physical limit: the same renames in a plain loop, nothing else.
+double baselineMs(const QString& under, int count)
+{
+    MusicFolder folder(under, count);
+    QList<QByteArray> from, to;
+    for (int i = 0; i < count; ++i) {
+        from.append(MusicFolder::nameOf(i).toUtf8());
+        to.append(newNameOf(MusicFolder::nameOf(i)).toUtf8());
+    }
+    const int dir = ::open(QFile::encodeName(folder.path()).constData(), O_RDONLY | O_DIRECTORY);
+    const double ms = milliseconds([&] {
+        for (int i = 0; i < count; ++i)
+            renameat2(dir, from[i].constData(), dir, to[i].constData(), RENAME_NOREPLACE);
+    });
+    ::close(dir);
+    return ms;
+}
+
+struct Bench {
+    TimingFileSystem fs;
+    SilentBox box;
+    NullClipboard clipboard;
+    NoEnd end;
+    Form1 form{{fs, box, clipboard, end}};
+
+    template <typename T>
+    T* get(const char* name) { return form.findChild<T*>(QString::fromLatin1(name)); }
+
+    void show(const QString& folder) { get<FolderList>("dirDir")->setPath(folder + u'/'); }
+    void refresh() { get<QAbstractButton>("cmdRefresh_2")->click(); }
+    void setRules()
+    {
+        get<CheckBox>("chkCapi")->setValue(1);
+        get<CheckBox>("chkLow")->setValue(1);
+        get<TextBox>("txtRepl")->setText(QStringLiteral("_"));
+        get<TextBox>("txtWith")->setText(QStringLiteral(" "));
+    }
+    void selectEvery(int step)
+    {
+        ListBox* l = get<ListBox>("lstChoice");
+        QItemSelection s;
+        for (int r = 0; r < l->ListCount(); r += step)
+            s.append(QItemSelectionRange(l->model()->index(r, 0)));
+        l->selectionModel()->select(s, QItemSelectionModel::ClearAndSelect);
+    }
+    void settle() { QApplication::processEvents(); }
+};
+
+struct Row {
+    QString where;
+    int count;
+    double browse, preview, keystroke, del, crop, proceed, renames, baseline;
+};
+
+Row measure(Bench& b, const QString& under, int count)
+{
+    constexpr int runs = 5;
+    constexpr int proceedRuns = 3;
+    Row row{under, count, 0, 0, 0, 0, 0, 0, 0, 0};
+    std::vector<double> t;
+    auto med = [&] { const double m = median(t); t.clear(); return m; };
+
+    MusicFolder folder(under, count);
+    for (int i = 0; i < runs; ++i) {
+        b.show(QStringLiteral("/"));
+        b.settle();
+        t.push_back(milliseconds([&] { b.show(folder.path()); }));
+        b.settle();
+    }
+    row.browse = med();
+
+    b.setRules();
+    auto* go = b.get<QAbstractButton>("cmdGo_1");
+    for (int i = 0; i < runs; ++i) {
+        t.push_back(milliseconds([&] { go->click(); }));
+        b.settle();
+    }
+    row.preview = med();
+
+    auto* repl = b.get<TextBox>("txtRepl");
+    auto* replOn = b.get<CheckBox>("chkRepl");
+    for (int i = 0; i < runs; ++i) {
+        repl->setText(QStringLiteral("_"));
+        replOn->setValue(0);
+        repl->setFocus();
+        repl->end(false);
+        t.push_back(milliseconds([&] { QTest::keyClick(repl, Qt::Key_A); }));
+        b.settle();
+    }
+    row.keystroke = med();
+    repl->setText(QStringLiteral("_"));
+
+    auto* chosen = b.get<ListBox>("lstChoice");
+    for (int i = 0; i < runs; ++i) {
+        b.refresh();
+        b.selectEvery(2);
+        t.push_back(milliseconds([&] { QTest::keyClick(chosen, Qt::Key_Delete); }));
+        b.settle();
+    }
+    row.del = med();
+    for (int i = 0; i < runs; ++i) {
+        b.refresh();
+        b.selectEvery(count / 1000);
+        t.push_back(milliseconds([&] { QTest::keyClick(chosen, Qt::Key_Space); }));
+        b.settle();
+    }
+    row.crop = med();
+
+    std::vector<double> renames, baselines;
+    for (int i = 0; i < proceedRuns; ++i) {
+        MusicFolder fresh(under, count);
+        b.show(fresh.path());
+        b.setRules();
+        b.settle();
+        b.fs.renameMs = 0;
+        t.push_back(milliseconds([&] { b.get<QAbstractButton>("cmdGo_0")->click(); }));
+        renames.push_back(b.fs.renameMs);
+        b.show(QStringLiteral("/"));
+        b.settle();
+        baselines.push_back(baselineMs(under, count));
+    }
+    row.proceed = med();
+    row.renames = median(renames);
+    row.baseline = median(baselines);
+    b.show(QStringLiteral("/"));
+    return row;
+}
+
+long peakResidentKiB()
+{
+    rusage u;
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+// One PREVIEW of 10,000 names, counted by callgrind: repeatable whatever the machine is doing.
+int callgrindPreview(const char* self)
+{
+    if (!RUNNING_ON_VALGRIND) {
+        QTemporaryDir out;
+        const QString file = out.filePath(QStringLiteral("callgrind.out"));
+        const int rc = QProcess::execute(QStringLiteral("valgrind"),
+                                         {QStringLiteral("--tool=callgrind"), QStringLiteral("--collect-atstart=no"),
+                                          QStringLiteral("--callgrind-out-file=") + file,
+                                          QString::fromLocal8Bit(self), QStringLiteral("--callgrind")});
+        QFile f(file);
+        if (rc != 0 || !f.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "valgrind failed (is it installed?)\n");
+            return 1;
+        }
+        for (const QByteArray& line : f.readAll().split('\n'))
+            if (line.startsWith("totals:") || line.startsWith("summary:"))
+                std::printf("callgrind: one PREVIEW of 10000 names = %s instructions\n",
+                            line.split(' ').value(1).constData());
+        return 0;
+    }
+    Bench b;
+    MusicFolder folder(fastScratch(), 10000);
+    b.show(folder.path());
+    b.setRules();
+    auto* go = b.get<QAbstractButton>("cmdGo_1");
+    CALLGRIND_START_INSTRUMENTATION;
+    go->click();
+    CALLGRIND_STOP_INSTRUMENTATION;
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    bool quick = false;
+    QString disk = QStringLiteral("/var/tmp");
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--callgrind"))
+            return callgrindPreview(argv[0]);
+        if (!std::strcmp(argv[i], "--quick"))
+            quick = true;
+        else if (!std::strcmp(argv[i], "--disk") && i + 1 < argc)
+            disk = QString::fromLocal8Bit(argv[++i]);
+    }
+
+    Bench b;
+    b.form.show();
+    QList<Row> rows;
+    const QList<int> counts = quick ? QList<int>{10000} : QList<int>{10000, 100000};
+    for (const QString& under : {fastScratch(), disk})
+        for (int n : counts)
+            rows.append(measure(b, under, n));
+
+    std::printf("| folder | files | browse | preview | keystroke | delete | crop | proceed | renames | baseline | proceed/baseline | renames/baseline |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    for (const Row& r : rows)
+        std::printf("| %s | %d | %.0f ms | %.1f ms | %.1f ms | %.1f ms | %.1f ms | %.0f ms | %.0f ms | %.0f ms | %.2f | %.2f |\n",
+                    qPrintable(r.where), r.count, r.browse, r.preview, r.keystroke, r.del, r.crop,
+                    r.proceed, r.renames, r.baseline, r.proceed / r.baseline, r.renames / r.baseline);
+    std::printf("peak resident memory: %.0f MB\n", peakResidentKiB() / 1024.0);
+    return b.box.shown == 0 ? 0 : 2;
+}
