@@ -8,6 +8,7 @@ Form1::Form1(Services services, QWidget* parent) : QWidget(parent), m_services(s
 {
     buildControls();
     connectBrowser();
+    connectDropPoint();
     Form_Load();
 }
 
