@@ -150,7 +150,8 @@ void FolderList::display(const QString& folder, QStringList subfolders)
 
     m_model->setEntries(std::move(entries));
     m_path = folder;
-    if (const Volume* v = volumeOf(m_fs.volumes(), folder))
+    const QList<Volume> volumes = m_fs.volumes(); // kept: volumeOf points into it
+    if (const Volume* v = volumeOf(volumes, folder))
         m_folderOfVolume[v->mountPoint] = folder;
     setCurrentIndex(m_model->index(current));
 }
