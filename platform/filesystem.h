@@ -105,5 +105,7 @@ QString joinPath(const QString& folder, const QString& name);
 
 // The volume on which `path` lies: the one whose mount point is its longest prefix.
 const Volume* volumeOf(const QList<Volume>& volumes, const QString& path);
+// The answer points into the list, so a temporary one would leave it dangling.
+const Volume* volumeOf(QList<Volume>&& volumes, const QString& path) = delete;
 
 } // namespace tessaly

@@ -11,6 +11,7 @@ Form1::Form1(Services services, QWidget* parent) : QWidget(parent), m_services(s
     connectRun();
     connectRulePanel();
     connectChoiceList();
+    connectDropPoint();
     Form_Load();
 }
 

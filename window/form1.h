@@ -106,6 +106,14 @@ private:
     void browserFailed(const RunTimeError& error, const QString& folder);
     QString nearestReadableFolder(const QString& below) const;
 
+    // drag-and-drop folder point (DragData: dragdata.h, declared by its use here)
+    void connectDropPoint();
+    void picDragDrop_OLEDragDrop(class DragData& Data, qint32& Effect, qint16 Button, qint16 Shift,
+                                 float X, float Y);
+    void picDragDrop_OLEStartDrag(class DragData& Data, qint32& AllowedEffects);
+    void picDragDrop_OLESetData(class DragData& Data, qint16 DataFormat);
+    void dropFailed(const RunTimeError& error, const QString& item);
+
     Services m_services;
     QString m_actDir;
     bool m_activated = false;

@@ -1,0 +1,125 @@
+// Form1: the drag-and-drop folder point, linking the active folder with the desktop's drag
+// and drop in both directions.
+#include "dragdata.h"
+#include "drivelist.h"
+#include "droppoint.h"
+#include "filesystem.h"
+#include "folderlist.h"
+#include "form1.h"
+#include "runtimeerror.h"
+#include "textbox.h"
+
+namespace tessaly {
+
+namespace {
+
+// Sets the drive list's Marker for a scope and empties it again, also when the scope fails.
+class MarkerScope {
+public:
+    MarkerScope(DriveList* drives, const QString& marker) : m_drives(drives)
+    {
+        m_drives->setMarker(marker);
+    }
+    ~MarkerScope() { m_drives->setMarker(QString()); }
+    MarkerScope(const MarkerScope&) = delete;
+    MarkerScope& operator=(const MarkerScope&) = delete;
+
+private:
+    DriveList* m_drives;
+};
+
+// The drive of a path: the listed volume whose mount point is the longest prefix of it.
+QString driveOf(const QList<Volume>& volumes, const QString& path)
+{
+    const Volume* v = isLocalPath(path) ? volumeOf(volumes, path) : nullptr;
+    if (!v)
+        throw RunTimeError(ErrorCode::DeviceUnavailable);
+    return v->mountPoint;
+}
+
+} // namespace
+
+void Form1::connectDropPoint()
+{
+    // These run inside Qt's drag-and-drop machinery, so no failure may leave them. The drop
+    // handles its own; the other two only write the drag's own data, which cannot fail.
+    connect(picDragDrop, &DropPoint::OLEDragDrop, this, &Form1::picDragDrop_OLEDragDrop);
+    connect(picDragDrop, &DropPoint::OLEStartDrag, this, [this](DragData& data, qint32& allowed) {
+        try {
+            picDragDrop_OLEStartDrag(data, allowed);
+        } catch (const RunTimeError&) {
+        }
+    });
+    connect(picDragDrop, &DropPoint::OLESetData, this, [this](DragData& data, qint16 format) {
+        try {
+            picDragDrop_OLESetData(data, format);
+        } catch (const RunTimeError&) {
+        }
+    });
+}
+
+void Form1::picDragDrop_OLEDragDrop(DragData& Data, qint32& /*Effect*/, qint16 /*Button*/,
+                                    qint16 /*Shift*/, float /*X*/, float /*Y*/)
+{
+    QString item; // what a failure is about
+    try {
+        if (Data.hasFormat(DragFormat::FileList)) {
+            item = Data.file(1); // the first dropped item; any others are ignored
+            if (item.contains(QChar(0)))
+                throw RunTimeError(ErrorCode::BadFileName); // a system call would cut it short
+            if (!isLocalPath(item))
+                throw RunTimeError(ErrorCode::DeviceUnavailable); // a URL: never fetched
+            if (m_services.fs.attributes(item) & FolderAttribute) {
+                m_actDir = item;
+                if (!m_actDir.endsWith(u'/'))
+                    m_actDir += u'/';
+            } else {
+                m_actDir = QStringLiteral("/"); // a file: the system drive's root
+            }
+        }
+        item = m_actDir;
+        {
+            // While the drive changes, drvDrive_Change leaves the folder list alone.
+            const MarkerScope marker(drvDrive, QStringLiteral("b"));
+            drvDrive->Refresh(); // a volume mounted since the last look is found too
+            drvDrive->setDrive(driveOf(drvDrive->volumes(), m_actDir));
+        }
+        // As a folder text: a bare mount point would open that drive's last current folder.
+        // The folder list raises dirDir_Change only if it moves; then ActDir loses the "/".
+        dirDir->setPath(m_actDir.endsWith(u'/') ? m_actDir : m_actDir + u'/');
+    } catch (const RunTimeError& e) {
+        dropFailed(e, item);
+    }
+    activateWindow();
+}
+
+void Form1::dropFailed(const RunTimeError& error, const QString& item)
+{
+    browserFailed(error, item);
+    // A failure after the change of drive left the drive list on another volume than the
+    // folder list: put it back, without moving the folders.
+    try {
+        const QString drive = driveOf(drvDrive->volumes(), dirDir->Path());
+        const MarkerScope marker(drvDrive, QStringLiteral("b"));
+        drvDrive->setDrive(drive);
+    } catch (const RunTimeError&) {
+    }
+    if (m_actDir != dirDir->Path()) { // the recovery could not re-read the folder list
+        m_actDir = dirDir->Path();
+        txtDir->setText(m_actDir);
+    }
+}
+
+void Form1::picDragDrop_OLEStartDrag(DragData& Data, qint32& /*AllowedEffects*/)
+{
+    Data.clear();
+    Data.declareFormat(DragFormat::FileList); // its contents come with each request
+}
+
+void Form1::picDragDrop_OLESetData(DragData& Data, qint16 /*DataFormat*/)
+{
+    Data.clearFiles();
+    Data.addFile(m_actDir); // read now, not when the drag began
+}
+
+} // namespace tessaly
