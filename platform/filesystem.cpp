@@ -285,6 +285,7 @@ void PosixFileSystem::setCurrentFolder(const QString& folder)
 {
     if (chdir(encodePath(folder).constData()) != 0)
         throw errnoError(errno, true);
+    m_current = folder;
 }
 
 } // namespace tessaly

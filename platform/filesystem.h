@@ -87,6 +87,7 @@ public:
 
 private:
     RenameCalls* m_calls;
+    QString m_current; // the folder setCurrentFolder made current
 };
 
 // Paths travel as QString; bytes that are not UTF-8 are carried as the lone surrogates

@@ -7,6 +7,9 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <QCollator>
+#include <QLocale>
+#include <random>
 #include <unistd.h>
 
 using namespace tessaly;
@@ -192,4 +195,74 @@ TEST(RunTimeError, OsFailuresMapToCodes)
     EXPECT_EQ(RunTimeError(6).description(), QStringLiteral("Overflow"));
     EXPECT_EQ(RunTimeError(76).description(), QStringLiteral("Path not found"));
     EXPECT_FALSE(errnoError(ELOOP).description().isEmpty());
+}
+
+namespace {
+
+// The order the collator itself gives, ties by code units: what the fast path must reproduce.
+QStringList collatorSorted(QStringList names)
+{
+    QLocale locale = QLocale::system();
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator c(locale);
+    c.setNumericMode(true);
+    c.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
+        const int r = c.compare(a, b);
+        return r != 0 ? r < 0 : a < b;
+    });
+    return names;
+}
+
+} // namespace
+
+TEST(NaturalOrder, GivesExactlyTheCollatorsOrder)
+{
+    // Pieces that stress the weights: accents, case, punctuation, leading zeros, long numbers,
+    // letter pairs that some languages sort as one letter, and characters outside Latin.
+    const QStringList pieces = {QStringLiteral("e"),
+                                QStringLiteral("é"),
+                                QStringLiteral("E"),
+                                QStringLiteral("è"),
+                                QStringLiteral("ch"),
+                                QStringLiteral("h"),
+                                QStringLiteral("c"),
+                                QStringLiteral("z"),
+                                QStringLiteral("_"),
+                                QStringLiteral("-"),
+                                QStringLiteral(" "),
+                                QStringLiteral("."),
+                                QStringLiteral("0"),
+                                QStringLiteral("07"),
+                                QStringLiteral("7"),
+                                QStringLiteral("10"),
+                                QStringLiteral("123456789012345678901"),
+                                QStringLiteral("ö"),
+                                QStringLiteral("o"),
+                                QStringLiteral("aa"),
+                                QStringLiteral("å"),
+                                QStringLiteral("ß"),
+                                QStringLiteral("ss"),
+                                QStringLiteral("("),
+                                QStringLiteral("'"),
+                                QStringLiteral("Ä"),
+                                QStringLiteral("&")};
+    const QStringList rare = {QStringLiteral("æ"), QStringLiteral("日本"), QStringLiteral("Ω")};
+    std::mt19937 random(12345);
+    for (int round = 0; round < 40; ++round) {
+        QStringList names;
+        for (int n = 0; n < 60; ++n) {
+            QString name;
+            const int parts = 1 + int(random() % 5);
+            for (int p = 0; p < parts; ++p)
+                name += pieces[random() % pieces.size()];
+            if (round % 4 == 3 && n == 0)
+                name += rare[random() % rare.size()]; // forces the full collation
+            names.append(name + QStringLiteral(".mp3"));
+        }
+        QStringList sorted = names;
+        sortNatural(sorted);
+        ASSERT_EQ(sorted, collatorSorted(names)) << "round " << round;
+    }
 }
