@@ -85,7 +85,8 @@ public:
     void setAscii(qsizetype i, Case to)
     {
         const char16_t c = m_data[i].unicode();
-        const char16_t m = char16_t(caseOf(c, to));
+        const char16_t m = to == Case::Upper ? (c >= 'a' && c <= 'z' ? char16_t(c - 32) : c)
+                                             : (c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c);
         if (m != c)
             writable()[i] = QChar(m);
     }
