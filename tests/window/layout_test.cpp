@@ -223,20 +223,6 @@ TEST_F(LayoutTest, FieldsUseAFixedPitchFaceAndButtonsASansSerifOne)
     }
 }
 
-TEST_F(LayoutTest, CheckBoxesAreNamedByTheirLabels)
-{
-    const std::pair<const char*, const char*> names[] = {{"chkRepl2", "Replace chars from Nr."},
-                                                         {"chkRepl", "Replace $"},
-                                                         {"chkEras", "Erase $"},
-                                                         {"chkAll", "Replace all"},
-                                                         {"chkAdd", "Add $"},
-                                                         {"chkCapi", "Capitalize First Letters"},
-                                                         {"chkUp", "Uppercase .SUFFIX"},
-                                                         {"chkLow", "Lowercase .suffix"}};
-    for (auto [box, name] : names)
-        EXPECT_EQ(window.get<QWidget>(box)->accessibleName(), QString::fromUtf8(name)) << box;
-}
-
 TEST_F(LayoutTest, PopupMenuHasItsThreeItems)
 {
     auto* menu = window.get<PopupMenu>("mnuPopUplstChoice");
