@@ -1,8 +1,9 @@
 // The window at library scale: drives the real Form1 offscreen over folders of N files named
 // like a music collection and prints a table of medians.
 //
-//   tessaly_bench_window [--quick] [--disk DIR]   the table (N = 10,000 and 100,000; --quick: 10,000)
-//   tessaly_bench_window --callgrind              instructions of one PREVIEW of 10,000 names
+//   tessaly_bench_window [--quick] [--disk DIR]   the table (N = 10,000 and 100,000; --quick:
+//   10,000) tessaly_bench_window --callgrind              instructions of one PREVIEW and of one
+//                                                 keystroke over 10,000 names
 #include "benchsupport.h"
 #include "filelist.h"
 #include "folderlist.h"
@@ -12,21 +13,19 @@
 #include "simplecontrols.h"
 #include "textbox.h"
 
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <valgrind/callgrind.h>
-
-#include <cstdio>
-#include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <valgrind/callgrind.h>
 
 using namespace tessaly;
 using namespace tessaly::bench;
@@ -41,13 +40,16 @@ public:
     {
         const auto start = std::chrono::steady_clock::now();
         PosixFileSystem::rename(folder, oldName, newName);
-        renameMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        renameMs +=
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
     }
 };
 
 QString newNameOf(const QString& name)
 {
-    return LowerSuffix(CapitalizeWords(ReplaceText(name, QStringLiteral("_"), QStringLiteral(" "), -1)));
+    return LowerSuffix(
+        CapitalizeWords(ReplaceText(name, QStringLiteral("_"), QStringLiteral(" "), -1)));
 }
 
 // The physical limit: the same renames in a plain loop, nothing else.
@@ -75,8 +77,10 @@ struct Bench {
     NoEnd end;
     Form1 form{{fs, box, clipboard, end}};
 
-    template <typename T>
-    T* get(const char* name) { return form.findChild<T*>(QString::fromLatin1(name)); }
+    template <typename T> T* get(const char* name)
+    {
+        return form.findChild<T*>(QString::fromLatin1(name));
+    }
 
     void show(const QString& folder) { get<FolderList>("dirDir")->setPath(folder + u'/'); }
     void refresh() { get<QAbstractButton>("cmdRefresh_2")->click(); }
@@ -110,7 +114,11 @@ Row measure(Bench& b, const QString& under, int count)
     constexpr int proceedRuns = 3;
     Row row{under, count, 0, 0, 0, 0, 0, 0, 0, 0};
     std::vector<double> t;
-    auto med = [&] { const double m = median(t); t.clear(); return m; };
+    auto med = [&] {
+        const double m = median(t);
+        t.clear();
+        return m;
+    };
 
     MusicFolder folder(under, count);
     for (int i = 0; i < runs; ++i) {
@@ -185,16 +193,18 @@ long peakResidentKiB()
     return u.ru_maxrss;
 }
 
-// One PREVIEW of 10,000 names, counted by callgrind: repeatable whatever the machine is doing.
-int callgrindPreview(const char* self)
+// Instructions of one PREVIEW and of one keystroke (two nested previews) over 10,000 names,
+// counted by callgrind: repeatable whatever else the machine is doing.
+int callgrindFigures(const char* self)
 {
-    if (!RUNNING_ON_VALGRIND) {
+    for (const char* what : {"preview", "keystroke"}) {
         QTemporaryDir out;
         const QString file = out.filePath(QStringLiteral("callgrind.out"));
-        const int rc = QProcess::execute(QStringLiteral("valgrind"),
-                                         {QStringLiteral("--tool=callgrind"), QStringLiteral("--instr-atstart=no"),
-                                          QStringLiteral("--callgrind-out-file=") + file,
-                                          QString::fromLocal8Bit(self), QStringLiteral("--callgrind")});
+        const int rc = QProcess::execute(
+            QStringLiteral("valgrind"),
+            {QStringLiteral("--tool=callgrind"), QStringLiteral("--instr-atstart=no"),
+             QStringLiteral("--callgrind-out-file=") + file, QString::fromLocal8Bit(self),
+             QStringLiteral("--callgrind-child"), QString::fromLatin1(what)});
         QFile f(file);
         if (rc != 0 || !f.open(QIODevice::ReadOnly)) {
             std::fprintf(stderr, "valgrind failed (is it installed?)\n");
@@ -202,18 +212,33 @@ int callgrindPreview(const char* self)
         }
         for (const QByteArray& line : f.readAll().split('\n'))
             if (line.startsWith("totals:"))
-                std::printf("callgrind: one PREVIEW of 10000 names = %s instructions\n",
+                std::printf("callgrind: one %s over 10000 names = %s instructions\n", what,
                             line.split(' ').value(1).constData());
-        return 0;
     }
+    return 0;
+}
+
+// Runs under callgrind: counts only the one piece of work.
+int callgrindChild(const char* what)
+{
     Bench b;
     MusicFolder folder(fastScratch(), 10000);
     b.show(folder.path());
     b.setRules();
-    auto* go = b.get<QAbstractButton>("cmdGo_1");
-    CALLGRIND_START_INSTRUMENTATION;
-    go->click();
-    CALLGRIND_STOP_INSTRUMENTATION;
+    if (!std::strcmp(what, "preview")) {
+        auto* go = b.get<QAbstractButton>("cmdGo_1");
+        CALLGRIND_START_INSTRUMENTATION;
+        go->click();
+        CALLGRIND_STOP_INSTRUMENTATION;
+    } else {
+        auto* repl = b.get<TextBox>("txtRepl");
+        b.get<CheckBox>("chkRepl")->setValue(0);
+        repl->setFocus();
+        repl->end(false);
+        CALLGRIND_START_INSTRUMENTATION;
+        QTest::keyClick(repl, Qt::Key_A);
+        CALLGRIND_STOP_INSTRUMENTATION;
+    }
     return 0;
 }
 
@@ -228,7 +253,9 @@ int main(int argc, char** argv)
     QString disk = QStringLiteral("/var/tmp");
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--callgrind"))
-            return callgrindPreview(argv[0]);
+            return callgrindFigures(argv[0]);
+        if (!std::strcmp(argv[i], "--callgrind-child") && i + 1 < argc)
+            return callgrindChild(argv[i + 1]);
         if (!std::strcmp(argv[i], "--quick"))
             quick = true;
         else if (!std::strcmp(argv[i], "--disk") && i + 1 < argc)
@@ -243,12 +270,15 @@ int main(int argc, char** argv)
         for (int n : counts)
             rows.append(measure(b, under, n));
 
-    std::printf("| folder | files | browse | preview | keystroke | delete | crop | proceed | renames | baseline | proceed/baseline | renames/baseline |\n");
+    std::printf("| folder | files | browse | preview | keystroke | delete | crop | proceed | "
+                "renames | baseline | proceed/baseline | renames/baseline |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const Row& r : rows)
-        std::printf("| %s | %d | %.0f ms | %.1f ms | %.1f ms | %.1f ms | %.1f ms | %.0f ms | %.0f ms | %.0f ms | %.2f | %.2f |\n",
+        std::printf("| %s | %d | %.0f ms | %.1f ms | %.1f ms | %.1f ms | %.1f ms | %.0f ms | %.0f "
+                    "ms | %.0f ms | %.2f | %.2f |\n",
                     qPrintable(r.where), r.count, r.browse, r.preview, r.keystroke, r.del, r.crop,
-                    r.proceed, r.renames, r.baseline, r.proceed / r.baseline, r.renames / r.baseline);
+                    r.proceed, r.renames, r.baseline, r.proceed / r.baseline,
+                    r.renames / r.baseline);
     std::printf("peak resident memory: %.0f MB\n", peakResidentKiB() / 1024.0);
     return b.box.shown == 0 ? 0 : 2;
 }

@@ -26,4 +26,8 @@ void capitalizeWordsInPlace(QString& text);
 void upperSuffixInPlace(QString& text);
 void lowerSuffixInPlace(QString& text);
 
+// The first match at `from` or later of an all-ASCII search text, given in lower case, without
+// regard to case; -1 if none.
+qsizetype indexOfAsciiCaseless(QStringView text, QStringView lowerFind, qsizetype from);
+
 } // namespace tessaly

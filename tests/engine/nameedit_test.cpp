@@ -292,3 +292,32 @@ TEST(CaseEdits, InPlaceFormsChangeOnlyTheirOwnCopyAndNothingOnFailure)
               error(6));
     EXPECT_EQ(edited, tooLong);
 }
+
+TEST(CaselessSearch, AsciiSearchFindsWhatQtsCaselessSearchFinds)
+{
+    // Every character against every ASCII letter: the fast search matches exactly where Qt's
+    // caseless search does.
+    for (char32_t c = 0; c < 0x10000; ++c) {
+        if (QChar::isSurrogate(c))
+            continue;
+        const QString text = QStringLiteral("x") + QChar(char16_t(c)) + QStringLiteral("y");
+        for (char16_t letter = 'a'; letter <= 'z'; ++letter) {
+            const QString find = QStringLiteral("x") + QChar(letter) + QStringLiteral("Y");
+            ASSERT_EQ(indexOfAsciiCaseless(text, find.toLower(), 0),
+                      text.indexOf(find, 0, Qt::CaseInsensitive))
+                << "U+" << std::hex << unsigned(c) << " vs " << char(letter);
+        }
+    }
+}
+
+TEST(CaselessSearch, FindsFromAPositionAndAtTheEnds)
+{
+    const QString text = QStringLiteral("Track TRACK track");
+    EXPECT_EQ(indexOfAsciiCaseless(text, u"track", 0), 0);
+    EXPECT_EQ(indexOfAsciiCaseless(text, u"track", 1), 6);
+    EXPECT_EQ(indexOfAsciiCaseless(text, u"track", 7), 12);
+    EXPECT_EQ(indexOfAsciiCaseless(text, u"track", 13), -1);
+    EXPECT_EQ(indexOfAsciiCaseless(text, u"track x", 0), -1);
+    EXPECT_EQ(indexOfAsciiCaseless(QStringLiteral("ab"), u"abc", 0), -1);
+    EXPECT_EQ(indexOfAsciiCaseless(QStringLiteral("😀Ab"), u"ab", 0), 2);
+}
