@@ -22,7 +22,7 @@ namespace {
 // otherwise update the list 100,000 times. Flushed before anything else can look at the list.
 class LineBuffer {
 public:
-    explicit LineBuffer(ListBox* list) : m_list(list) {}
+    LineBuffer(ListBox* list, qsizetype expected) : m_list(list) { m_lines.reserve(expected); }
     ~LineBuffer() { flush(); }
     void add(const QString& line) { m_lines.append(FileEntry{line, {}}); }
     void flush()
@@ -76,8 +76,9 @@ void Form1::cmdGo_Click(int Index)
     std::optional<WaitCursor> busy;
     if (mode == RunMode::Proceed)
         busy.emplace();
-    LineBuffer preview(lstPreview);
-    LineBuffer log(lstResult);
+    // A line per chosen file: a preview line, or in PROCEED mostly one log line.
+    LineBuffer preview(lstPreview, mode == RunMode::Preview ? lstChoice->ListCount() : 0);
+    LineBuffer log(lstResult, mode == RunMode::Proceed ? lstChoice->ListCount() : 0);
     RunErrorReport report(m_services.box, m_services.end, [&] {
         preview.flush();
         log.flush();
