@@ -105,6 +105,7 @@ private:
     template <typename Handler> void guarded(Handler handler);
     void browserFailed(const RunTimeError& error, const QString& folder);
     QString nearestReadableFolder(const QString& below) const;
+    void showDriveOfFolder();
 
     // drag-and-drop folder point (DragData: dragdata.h, declared by its use here)
     void connectDropPoint();

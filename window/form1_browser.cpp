@@ -153,10 +153,26 @@ void Form1::browserFailed(const RunTimeError& error, const QString& folder)
         dirDir_Change();
         flFile->Refresh();
         ChooseAllFiles();
+        showDriveOfFolder();
     } catch (const RunTimeError&) {
         // Nothing readable left to show; the lists stay as they are.
     }
     m_recovering = false;
+}
+
+void Form1::showDriveOfFolder()
+{
+    // The drive list is re-read, so that a volume unmounted meanwhile leaves it, and shows
+    // the drive of the folder now shown; the marker keeps the folder list where it is.
+    drvDrive->Refresh();
+    const QList<Volume> volumes = drvDrive->volumes(); // volumeOf points into the list
+    const Volume* v = volumeOf(volumes, dirDir->Path());
+    if (!v)
+        return;
+    const QString marker = drvDrive->Marker();
+    drvDrive->setMarker(QStringLiteral("b"));
+    drvDrive->setDrive(v->mountPoint);
+    drvDrive->setMarker(marker);
 }
 
 } // namespace tessaly

@@ -7,12 +7,14 @@
 #include "listbox.h"
 #include "numbers.h"
 #include "renamerun.h"
+#include "runtimeerror.h"
 #include "services.h"
 #include "simplecontrols.h"
 #include "textbox.h"
 #include "waitcursor.h"
 
 #include <optional>
+#include <QSet>
 
 namespace tessaly {
 
@@ -34,6 +36,49 @@ public:
 private:
     ListBox* m_list;
     QList<FileEntry> m_lines;
+};
+
+// The names the run has given to files so far. A chosen name among them is no longer the
+// chosen file: that one vanished before the run reached it, and a file renamed earlier in the
+// run took its name (a chosen file still there would have stopped that rename). On a folder
+// that ignores case, another spelling of a given name finds that file too.
+class GivenNames {
+public:
+    GivenNames(FileSystem& fs, const QString& folder, qsizetype most)
+        : m_fs(fs), m_folder(folder), m_most(most)
+    {
+    }
+
+    void add(const QByteArray& name)
+    {
+        if (m_exact.isEmpty())
+            m_exact.reserve(m_most); // a PREVIEW never gets here
+        m_exact.insert(name);
+        if (m_foldsCase.value_or(false))
+            m_folded.insert(folded(name));
+    }
+    bool contains(const QByteArray& name)
+    {
+        if (m_exact.isEmpty())
+            return false;
+        if (!m_foldsCase) { // asked once, after the first rename
+            m_foldsCase = m_fs.foldsCase(m_folder);
+            if (*m_foldsCase)
+                for (const QByteArray& given : std::as_const(m_exact))
+                    m_folded.insert(folded(given));
+        }
+        return m_exact.contains(name) || (*m_foldsCase && m_folded.contains(folded(name)));
+    }
+
+private:
+    static QString folded(const QByteArray& name) { return decodePath(name).toCaseFolded(); }
+
+    FileSystem& m_fs;
+    const QString m_folder;
+    const qsizetype m_most;
+    QSet<QByteArray> m_exact;
+    QSet<QString> m_folded; // on a folder that ignores case
+    std::optional<bool> m_foldsCase;
 };
 
 } // namespace
@@ -95,11 +140,16 @@ void Form1::cmdGo_Click(int Index)
         runStep(report, [&] { rules.rangeTo = readPosition(txtTo->Text()); });     // 7.
         runStep(report, [&] { rules.insertPos = readPosition(txtAft->Text()); });  // 8.
 
-        // 9. to 21. Names are resolved in ActDir.
+        // 9. to 21. Names are resolved in ActDir; a file is renamed at most once.
+        GivenNames given(fs, m_actDir, lstChoice->ListCount());
         const RunSinks sinks{[&](const QString& line) { preview.add(line); },
                              [&](const QString& line) { log.add(line); },
                              [&](const FileEntry& old, const QString& newName) {
-                                 fs.rename(m_actDir, old.bytes(), newName);
+                                 const QByteArray oldName = old.bytes();
+                                 if (given.contains(oldName))
+                                     throw RunTimeError(ErrorCode::FileNotFound);
+                                 fs.rename(m_actDir, oldName, newName);
+                                 given.add(encodePath(newName));
                              }};
         runFiles(mode, rules, lstChoice->entries(), sinks, report);
         preview.flush();

@@ -12,6 +12,10 @@ namespace tessaly::test {
 // failing, for failures that root cannot provoke with file modes.
 class FaultyFileSystem : public PosixFileSystem {
 public:
+    FaultyFileSystem() = default;
+    // Over system calls that play another kind of file system.
+    explicit FaultyFileSystem(RenameCalls& calls) : PosixFileSystem(calls) {}
+
     QList<Volume> extraVolumes;
     QHash<QString, int> unreadable; // folder -> error code, until removed
     int renameFaultsInjected = 0;

@@ -259,3 +259,179 @@ TEST_F(BrowserTest, LargeFolderListsEveryFile)
     EXPECT_EQ(choice().first(), QStringLiteral("0.mp3"));
     EXPECT_EQ(choice().last(), QStringLiteral("39999.mp3"));
 }
+
+// ---- a volume that goes away while it is shown -----------------------------------------------
+
+namespace {
+
+// How a volume goes: unmounted and its mount point removed, or a medium pulled out so that
+// reading fails (played by the file system, since root reads any folder).
+enum class Vanish { Removed, Unreadable };
+
+struct VanishCase {
+    const char* what;
+    Vanish how;
+    int code;
+    const char* reason;
+};
+
+const VanishCase vanishCases[] = {
+    {"unmounted", Vanish::Removed, ErrorCode::PathNotFound, "Path not found"},
+    {"medium pulled", Vanish::Unreadable, ErrorCode::DeviceIO, "Device I/O error"},
+    {"not ready", Vanish::Unreadable, ErrorCode::DiskNotReady, "Disk not ready"},
+};
+
+QStringList driveTexts(DriveList* drives)
+{
+    QStringList out;
+    for (int i = 0; i < drives->count(); ++i)
+        out.append(drives->itemText(i));
+    return out;
+}
+
+} // namespace
+
+// A card mounted at media/CARD, shown in its folder "Album".
+struct CardWindow {
+    CardWindow() : window(&fs)
+    {
+        music.file(QStringLiteral("media/outside.mp3"));
+        music.file(QStringLiteral("media/CARD/top.mp3"));
+        music.file(QStringLiteral("media/CARD/Album/song.mp3"));
+        fs.extraVolumes = {{card(), QStringLiteral("CARD")}};
+        drives()->Refresh();
+        drives()->setDrive(card());
+        openEntry(dirDir(), card() + QStringLiteral("/Album"));
+    }
+    QString media() const { return music.pathOf(QStringLiteral("media")); }
+    QString card() const { return music.pathOf(QStringLiteral("media/CARD")); }
+    Form1* form() const { return static_cast<Form1*>(window.form.get()); }
+    DriveList* drives() const { return window.get<DriveList>("drvDrive"); }
+    FolderList* dirDir() const { return window.get<FolderList>("dirDir"); }
+    FileList* flFile() const { return window.get<FileList>("flFile"); }
+    TextBox* text(const char* n) const { return window.get<TextBox>(n); }
+    QStringList choice() const { return window.texts("lstChoice"); }
+
+    // Unmounted: the volume leaves the list and its mount point goes. Pulled out or not
+    // ready: still mounted, but reading fails.
+    void vanish(const VanishCase& c)
+    {
+        if (c.how == Vanish::Removed) {
+            fs.extraVolumes.clear();
+            music.remove(QStringLiteral("media/CARD"));
+        } else {
+            fs.unreadable.insert(card(), c.code);
+            fs.unreadable.insert(card() + QStringLiteral("/Album"), c.code);
+        }
+    }
+
+    // One warning with the reason; the browser on the nearest readable folder above the
+    // card, every list in step with it.
+    void expectMovedAboveTheCard(const VanishCase& c) const
+    {
+        ASSERT_EQ(window.box.warnings.size(), 1);
+        EXPECT_TRUE(window.box.warnings[0].text.contains(QString::fromLatin1(c.reason)))
+            << window.box.warnings[0].text.toStdString();
+        EXPECT_EQ(dirDir()->Path(), media());
+        EXPECT_EQ(form()->ActDir(), media());
+        EXPECT_EQ(text("txtDir")->Text(), media());
+        EXPECT_EQ(flFile()->Path(), media());
+        ASSERT_EQ(choice().size(), flFile()->ListCount());
+        for (int i = 0; i < flFile()->ListCount(); ++i)
+            EXPECT_EQ(choice()[i], flFile()->List(i));
+        EXPECT_EQ(text("txtEx")->Text(), flFile()->List(0));
+        EXPECT_EQ(drives()->mountPoint(), QStringLiteral("/"))
+            << "the drive list shows the drive of the folder shown";
+        EXPECT_EQ(driveTexts(drives()).contains(card() + QStringLiteral(" [CARD]")),
+                  c.how != Vanish::Removed)
+            << "an unmounted volume leaves the drive list";
+        EXPECT_TRUE(window.box.errors.isEmpty());
+    }
+
+    TempFolder music;
+    FaultyFileSystem fs;
+    Window window;
+};
+
+TEST(VanishingVolume, RefreshMovesTheBrowserAboveIt)
+{
+    for (const VanishCase& c : vanishCases) {
+        SCOPED_TRACE(c.what);
+        CardWindow w;
+        ASSERT_EQ(w.choice(), strings({"song.mp3"}));
+        w.vanish(c);
+        QTest::mouseClick(w.window.get<QWidget>("cmdRefresh_2"), Qt::LeftButton);
+        w.expectMovedAboveTheCard(c);
+        EXPECT_EQ(w.choice(), strings({"outside.mp3"}));
+    }
+}
+
+TEST(VanishingVolume, TypingAMaskMovesTheBrowserAboveIt)
+{
+    for (const VanishCase& c : vanishCases) {
+        SCOPED_TRACE(c.what);
+        CardWindow w;
+        w.vanish(c);
+        QTest::keyClicks(w.text("txtFilter"), QStringLiteral("x"));
+        w.expectMovedAboveTheCard(c);
+        EXPECT_EQ(w.flFile()->Pattern(), QStringLiteral("*.mp3x"));
+        EXPECT_TRUE(w.choice().isEmpty());
+    }
+}
+
+TEST(VanishingVolume, ChoosingItFromAStaleDriveListWarnsAndStaysReadable)
+{
+    for (const VanishCase& c : vanishCases) {
+        SCOPED_TRACE(c.what);
+        CardWindow w;
+        w.drives()->setDrive(QStringLiteral("/"));
+        w.dirDir()->setPath(w.media() + u'/');
+        w.window.box.warnings.clear();
+        w.vanish(c);
+        w.drives()->setDrive(w.card() + QStringLiteral(" [CARD]")); // as the list showed it
+        w.expectMovedAboveTheCard(c);
+        EXPECT_EQ(w.choice(), strings({"outside.mp3"}));
+    }
+}
+
+TEST(VanishingVolume, ProceedReportsItsFailuresAndRefreshThenMovesUp)
+{
+    // Inside PROCEED the failures of making the folder current, of the rename and of the
+    // browser's refresh steps go to the run-time error report; the window stays usable.
+    CardWindow w;
+    w.window.get<CheckBox>("chkUp")->setValue(1);
+    ASSERT_EQ(w.window.texts("lstPreview"), strings({"song.MP3"}));
+    w.vanish(vanishCases[0]);
+    w.window.box.answerAll(MessageBoxService::Ignore, 20);
+    QTest::mouseClick(w.window.get<QWidget>("cmdGo_0"), Qt::LeftButton);
+    ASSERT_GE(w.window.box.errors.size(), 4) << "step 3, the rename, the two folder refreshes";
+    for (const auto& e : w.window.box.errors) {
+        EXPECT_TRUE(e.text.contains(QStringLiteral("Error Number = 76\r\n")))
+            << e.text.toStdString();
+        EXPECT_TRUE(e.text.contains(QStringLiteral("Error Description = Path not found")));
+    }
+    EXPECT_TRUE(w.window.box.warnings.isEmpty());
+    EXPECT_TRUE(w.window.texts("lstResult").isEmpty()) << "an ignored rename has no line";
+    EXPECT_EQ(w.flFile()->ListCount(), 0);
+    EXPECT_TRUE(w.choice().isEmpty());
+    EXPECT_EQ(w.window.end.ends, 0);
+
+    w.window.box.errors.clear();
+    QTest::mouseClick(w.window.get<QWidget>("cmdRefresh_2"), Qt::LeftButton);
+    w.expectMovedAboveTheCard(vanishCases[0]);
+    EXPECT_EQ(w.choice(), strings({"outside.mp3"}));
+}
+
+TEST(VanishingVolume, APreviewAfterItWentReportsPathNotFoundAndIgnoreGoesOn)
+{
+    CardWindow w; // the lists were read while the card was there
+    w.vanish(vanishCases[0]);
+    w.window.box.answerAll(MessageBoxService::Ignore, 1);
+    w.window.get<CheckBox>("chkUp")->setValue(1);
+    ASSERT_EQ(w.window.box.errors.size(), 1);
+    EXPECT_EQ(
+        w.window.box.errors[0].text,
+        QStringLiteral("I'm sorry, Run-time error occured!\r\nDetails:\r\nError Number = 76\r\n"
+                       "Error Description = Path not found\r\nError Line = 0"));
+    EXPECT_EQ(w.window.texts("lstPreview"), strings({"song.MP3"}));
+}
