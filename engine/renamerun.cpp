@@ -62,6 +62,11 @@ RunErrorReport::Next RunErrorReport::report(const RunTimeError& error)
     throw RunEnded{};
 }
 
+bool leavesAlone(const QString& oldName, const QString& newName)
+{
+    return newName == oldName || newName.isEmpty() || newName == u".";
+}
+
 void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& chosen,
               const RunSinks& sinks, RunErrorReport& report)
 {
@@ -71,6 +76,7 @@ void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& ch
     const QList<FileEntry> files = chosen;
     for (const FileEntry& old : files) {
         QString name = old.name;
+        PositionFaults faults;
 
         // Each rule is one step: a failed edit that is ignored leaves the name as it was.
         if (rules.rangeOn) {
@@ -78,7 +84,9 @@ void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& ch
                 if (1 <= rules.rangeFrom && rules.rangeFrom <= rules.rangeTo &&
                     rules.rangeTo <= name.size()) {
                     name = ReplaceRange(name, rules.rangeFrom, rules.rangeTo, rules.rangeWith);
-                } else if (proceed) {
+                } else if (!proceed) {
+                    faults.range = true;
+                } else {
                     sinks.logLine(QStringLiteral("Invalid position range: ") +
                                   QString::number(rules.rangeFrom) + QStringLiteral(" to ") +
                                   QString::number(rules.rangeTo));
@@ -94,7 +102,9 @@ void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& ch
             runStep(report, [&] {
                 if (0 <= rules.insertPos && rules.insertPos <= name.size()) {
                     name = InsertAfter(name, rules.insertPos, rules.insertText);
-                } else if (proceed) {
+                } else if (!proceed) {
+                    faults.insert = true;
+                } else {
                     sinks.logLine(QStringLiteral("Invalid position index: ") +
                                   QString::number(rules.insertPos));
                 }
@@ -108,11 +118,15 @@ void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& ch
             runStep(report, [&] { lowerSuffixInPlace(name); });
 
         if (!proceed) {
-            runStep(report, [&] { sinks.previewLine(name); });
+            runStep(report, [&] {
+                sinks.previewLine(name);
+                if (sinks.previewFaults)
+                    sinks.previewFaults(faults);
+            });
             continue;
         }
 
-        if (name == old.name || name.isEmpty() || name == u".")
+        if (leavesAlone(old.name, name))
             continue;
         // Exists, not found and bad name concern this file alone: they are logged and the run
         // goes on with the next file. Only the rename itself gives them that meaning.

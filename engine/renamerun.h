@@ -75,13 +75,26 @@ template <typename Body> bool runStep(RunErrorReport& report, Body&& body)
     }
 }
 
+// Which position checks of the range and insert rules failed for one file.
+struct PositionFaults {
+    bool range = false;
+    bool insert = false;
+};
+
 struct RunSinks {
     std::function<void(const QString&)> previewLine; // PREVIEW: one line per chosen file
     std::function<void(const QString&)> logLine;     // PROCEED: the log (lstResult)
     // PROCEED: rename `old` (a chosen entry: name + original bytes) to newName; throws
     // RunTimeError.
     std::function<void(const FileEntry& old, const QString& newName)> rename;
+    // PREVIEW, optional: right after each preview line, the position checks that failed for
+    // its file (PROCEED logs them).
+    std::function<void(PositionFaults)> previewFaults = {};
 };
+
+// Whether PROCEED leaves a file alone: its new name is its old one (letters of different case
+// differ), empty or ".".
+bool leavesAlone(const QString& oldName, const QString& newName);
 
 // Steps 9 to 21 for every chosen entry, in order.
 void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& chosen,

@@ -22,23 +22,24 @@ FileList::FileList(FileSystem& fs, QWidget* parent)
     // Like a new process, the list starts in the working folder.
     m_path = normalFolderPath(QDir::currentPath());
     try {
-        m_model->setEntries(read(m_path));
+        read(m_path);
     } catch (const RunTimeError&) {
     }
 }
 
-QList<FileEntry> FileList::read(const QString& folder) const
+void FileList::read(const QString& folder)
 {
     const WaitCursor busy; // a folder of many thousand files takes a noticeable while
     const Mask mask(m_pattern);
-    QList<FileEntry> all = m_fs.files(folder);
+    FolderListing listing = m_fs.listing(folder);
     QList<FileEntry> shown;
-    shown.reserve(all.size());
-    for (FileEntry& e : all)
+    shown.reserve(listing.files.size());
+    for (FileEntry& e : listing.files)
         if (mask.matches(e.name))
             shown.append(std::move(e));
     sortNatural(shown);
-    return shown;
+    m_model->setEntries(std::move(shown));
+    m_names = std::move(listing.names);
 }
 
 void FileList::setPath(const QString& path)
@@ -46,7 +47,7 @@ void FileList::setPath(const QString& path)
     const QString folder = normalFolderPath(path);
     if (folder == m_path)
         return;
-    m_model->setEntries(read(folder));
+    read(folder);
     m_path = folder;
     Q_EMIT PathChange();
 }
@@ -63,9 +64,10 @@ void FileList::setPattern(const QString& pattern)
 void FileList::Refresh()
 {
     try {
-        m_model->setEntries(read(m_path));
+        read(m_path);
     } catch (const RunTimeError&) {
         m_model->setEntries({});
+        m_names = {};
         throw;
     }
 }

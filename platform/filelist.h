@@ -31,6 +31,9 @@ public:
     const FileEntry& entry(qsizetype index) const { return m_model->at(index); }
     const QList<FileEntry>& entries() const { return m_model->entries(); }
     qsizetype ListIndex() const;
+    // Every name in the folder as of the last read, shown or not (dot files, folders and files
+    // the pattern hides included): a rename onto any of them fails.
+    const FolderNames& folderNames() const { return m_names; }
 
 Q_SIGNALS:
     void PathChange();
@@ -41,10 +44,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QList<FileEntry> read(const QString& folder) const;
+    // Reads the folder once: the list's entries and every name in it.
+    void read(const QString& folder);
 
     FileSystem& m_fs;
     NameListModel* m_model;
+    FolderNames m_names;
     QString m_path;
     QString m_pattern = QStringLiteral("*");
 };

@@ -3,7 +3,9 @@
 #include "runtimeerror.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -106,6 +108,97 @@ QString decodePath(const QByteArray& bytes)
         }
     }
     return out;
+}
+
+QString exactName(const FileEntry& entry)
+{
+    return entry.raw.isEmpty() ? entry.name : decodePath(entry.raw);
+}
+
+namespace {
+
+struct UnitScan {
+    bool slashOrNul = false;
+    bool surrogate = false;
+};
+
+// One pass over a text's UTF-16 units, four at a time as one 64-bit word: (w - ones) & ~w
+// sets a lane's top bit exactly when a word has a zero lane (the classic test for a zero byte,
+// on 16-bit lanes), so the units sought are first turned into zeros.
+UnitScan scanUnits(QStringView text)
+{
+    constexpr quint64 ones = 0x0001000100010001;
+    const auto zeroLanes = [](quint64 four) { return (four - ones) & ~four; };
+    quint64 slashOrNul = 0;
+    quint64 surrogate = 0;
+    const char16_t* units = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    for (; i + 4 <= size; i += 4) {
+        quint64 four;
+        std::memcpy(&four, units + i, sizeof four);
+        slashOrNul |= zeroLanes(four) | zeroLanes(four ^ (ones * u'/'));
+        // A surrogate's top five bits are 11011.
+        surrogate |= zeroLanes((four & (ones * 0xF800)) ^ (ones * 0xD800));
+    }
+    UnitScan scan{(slashOrNul & (ones << 15)) != 0, (surrogate & (ones << 15)) != 0};
+    for (; i < size; ++i) {
+        scan.slashOrNul |= units[i] == u'/' || units[i] == 0;
+        scan.surrogate |= QChar::isSurrogate(units[i]);
+    }
+    return scan;
+}
+
+} // namespace
+
+bool isExactName(QStringView text)
+{
+    // Only lone surrogates stand for bytes; a pair is left to the slow way too, for a lone one
+    // next to it may turn out to be part of a character.
+    return !scanUnits(text).surrogate;
+}
+
+QString exactName(const QString& newName)
+{
+    return isExactName(newName) ? newName : decodePath(encodePath(newName));
+}
+
+NewNameCheck checkNewName(const QString& name)
+{
+    const UnitScan scan = scanUnits(name);
+    // "/" and NUL bytes come only from those characters. A UTF-16 unit takes at most 3 bytes,
+    // so only a long name needs encoding to know its length.
+    const bool valid = !name.isEmpty() &&
+                       !(name.size() <= 2 && (name == u"." || name == u"..")) &&
+                       !scan.slashOrNul &&
+                       (name.size() * 3 <= NAME_MAX || encodePath(name).size() <= NAME_MAX);
+    return {valid, !scan.surrogate};
+}
+
+bool isValidNewName(const QString& name)
+{
+    return checkNewName(name).valid;
+}
+
+FolderNames::FolderNames(QList<QString> names, bool foldsCase) : m_foldsCase(foldsCase)
+{
+    m_keys.reserve(names.size());
+    if (!foldsCase) {
+        m_names = std::move(names);
+        for (const QString& name : std::as_const(m_names))
+            m_keys.insert(name); // the names of one folder differ
+        return;
+    }
+    // Where names that differ only in case meet, the first one stands for them.
+    m_names.reserve(names.size());
+    m_folded.reserve(names.size());
+    for (const QString& name : std::as_const(names)) {
+        m_folded.append(key(name));
+        if (m_keys.insert(m_folded.constLast()))
+            m_names.append(name);
+        else
+            m_folded.removeLast();
+    }
 }
 
 QString normalFolderPath(const QString& path)
@@ -273,6 +366,42 @@ QList<FileEntry> PosixFileSystem::files(const QString& folder)
     return out;
 }
 
+FolderListing FileSystem::listing(const QString& folder)
+{
+    FolderListing out{files(folder), {}};
+    QList<QString> names;
+    for (const FileEntry& file : out.files)
+        names.append(exactName(file));
+    names += subfolders(folder);
+    out.names = FolderNames(names, foldsCase(folder));
+    return out;
+}
+
+FolderListing PosixFileSystem::listing(const QString& folder)
+{
+    auto d = openFolder(folder);
+    FolderListing out;
+    QList<QString> names;
+    errno = 0;
+    while (const dirent* e = readdir(d.get())) {
+        const char* name = e->d_name;
+        const qsizetype size = qsizetype(std::strlen(name));
+        if (name[0] != '.' && kindOf(d.get(), e) == Kind::File) {
+            out.files.append(decodeFileName(name, size));
+            names.append(exactName(out.files.constLast())); // shares the file's text
+        } else if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) {
+            names.append(decodePath(QByteArray(name, size)));
+        }
+        errno = 0;
+    }
+    if (errno != 0)
+        throw errnoError(errno, true);
+    out.names = FolderNames(names, false);
+    if (foldsCaseAmong(dirfd(d.get()), names, out.names))
+        out.names = FolderNames(names, true);
+    return out;
+}
+
 int PosixFileSystem::attributes(const QString& path)
 {
     struct stat st;
@@ -283,6 +412,9 @@ int PosixFileSystem::attributes(const QString& path)
 
 void PosixFileSystem::setCurrentFolder(const QString& folder)
 {
+    // Until a chdir succeeds, renames find their folder by its path: the folder made current
+    // before may have vanished since, or another may stand at its path.
+    m_current.clear();
     if (chdir(encodePath(folder).constData()) != 0)
         throw errnoError(errno, true);
     m_current = folder;

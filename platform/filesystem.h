@@ -1,5 +1,7 @@
 #pragma once
 
+#include "nameset.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -29,6 +31,38 @@ struct FileEntry {
 
 constexpr int FolderAttribute = 16;
 
+// The names of every entry of a folder (files of every kind, dot files, subfolders) as one
+// read found them, compared the way that folder compares names: exactly, or without regard to
+// case. Names are exact names (see exactName), so they are equal exactly when their bytes are.
+class FolderNames {
+public:
+    FolderNames() = default;
+    FolderNames(QList<QString> names, bool foldsCase);
+
+    bool foldsCase() const { return m_foldsCase; }
+    qsizetype size() const { return m_keys.size(); }
+    // The form in which `name` compares with the names of this folder.
+    QString key(const QString& name) const { return m_foldsCase ? name.toCaseFolded() : name; }
+    // The index of the entry whose name has this key, or -1; `hash` is NameSet::hashOf(key).
+    qsizetype indexOf(QStringView key) const { return m_keys.indexOf(key); }
+    qsizetype indexOf(QStringView key, size_t hash) const { return m_keys.indexOf(key, hash); }
+    void prefetch(size_t hash) const { m_keys.prefetch(hash); }
+    // An entry's name as the folder spells it.
+    const QString& spelling(qsizetype index) const { return m_names[index]; }
+
+private:
+    QList<QString> m_names;  // by index
+    QList<QString> m_folded; // their keys, where the folder folds case
+    NameSet m_keys;          // over m_names or m_folded
+    bool m_foldsCase = false;
+};
+
+// One read of a folder: its files as FileSystem::files gives them, and all its names.
+struct FolderListing {
+    QList<FileEntry> files;
+    FolderNames names;
+};
+
 // The file-system services the program needs. Every failure throws RunTimeError.
 class FileSystem {
 public:
@@ -49,6 +83,9 @@ public:
     // Whether names in `folder` compare without regard to case. A file system that cannot
     // tell answers false.
     virtual bool foldsCase(const QString& folder);
+    // The files of `folder` and the names of all its entries; the real file system reads the
+    // folder once for both.
+    virtual FolderListing listing(const QString& folder);
 };
 
 // A file as a rename sees it: its identity and whether it is a regular file.
@@ -84,8 +121,14 @@ public:
     void setCurrentFolder(const QString& folder) override;
     void rename(const QString& folder, const QByteArray& oldName, const QString& newName) override;
     bool foldsCase(const QString& folder) override;
+    FolderListing listing(const QString& folder) override;
 
 private:
+    // Whether the folder `dir` folds case, judged by one of its `names` (exact names; `listed`
+    // holds them all, compared exactly) looked up with the case of its letters flipped. Writes
+    // nothing.
+    bool foldsCaseAmong(int dir, const QList<QString>& names, const FolderNames& listed);
+
     RenameCalls* m_calls;
     QString m_current; // the folder setCurrentFolder made current
 };
@@ -96,6 +139,22 @@ QByteArray encodePath(const QString& path);
 QString decodePath(const QByteArray& bytes);
 bool isValidUtf8(const char* data, qsizetype size);
 FileEntry decodeFileName(const char* data, qsizetype size);
+
+// A name as a text equal to another exactly when their bytes on disk are equal: the bytes as
+// decodePath reads them. For an entry, its bytes; for a new name, the bytes a rename gives it.
+QString exactName(const FileEntry& entry);
+QString exactName(const QString& newName);
+// Whether a text is its own exact name: without surrogates it is just the UTF-8 it encodes to.
+bool isExactName(QStringView text);
+// Whether a file can be given this name: not empty, "." or "..", without "/" or NUL (which
+// would reach another folder or cut the name) and at most 255 bytes once encoded.
+bool isValidNewName(const QString& name);
+// Both in one look at a new name: isValidNewName and isExactName.
+struct NewNameCheck {
+    bool valid;
+    bool exact;
+};
+NewNameCheck checkNewName(const QString& name);
 
 // "/a/b/" -> "/a/b", "" -> "", "/" stays "/"; "." and ".." segments resolved.
 QString normalFolderPath(const QString& path);

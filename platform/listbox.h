@@ -37,6 +37,8 @@ public:
     // update of the list.
     void keepEntries(const std::vector<bool>& keep);
     NameListModel* listModel() const { return m_model; }
+    // Marks the first marks.size() entries (their colour, an icon and a tooltip).
+    void setMarks(std::vector<RowMark> marks) { m_model->setMarks(std::move(marks)); }
 
 Q_SIGNALS:
     void KeyDown(int keyCode, int shift);

@@ -25,13 +25,11 @@
 #include "runtimeerror.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <optional>
 #include <QRandomGenerator>
-#include <QSet>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -119,12 +117,6 @@ QList<QByteArray> listNames(int dir)
     return out;
 }
 
-bool isValidNewName(const QByteArray& name)
-{
-    return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') &&
-           !name.contains('\0') && name.size() <= NAME_MAX;
-}
-
 // A name that can be a file of the folder: anything else would reach another file.
 bool isBareName(const QByteArray& name)
 {
@@ -140,8 +132,11 @@ bool equalIgnoringCase(const QByteArray& a, const QByteArray& b)
 }
 
 // Whether the names `a` and `b` of `dir` lead to one directory entry, as two spellings do on
-// a case-insensitive file system.
-bool sameEntry(RenameCalls& calls, int dir, const QByteArray& a, const QByteArray& b)
+// a case-insensitive file system. `listed(b)` tells whether the folder has an entry of that
+// exact name.
+template <typename Listed>
+bool sameEntry(RenameCalls& calls, int dir, const QByteArray& a, const QByteArray& b,
+               Listed listed)
 {
     FileNode x;
     FileNode y;
@@ -153,10 +148,17 @@ bool sameEntry(RenameCalls& calls, int dir, const QByteArray& a, const QByteArra
         return true;
     // Inodes numbered per spelling (exfat-fuse): `b` is the same entry when the folder has
     // no entry of that exact name.
+    return !listed(b);
+}
+
+// Whether the folder `dir` has an entry of exactly this name; a folder that cannot be listed
+// is taken to have it.
+bool listedIn(int dir, const QByteArray& name)
+{
     try {
-        return !listNames(dir).contains(b);
+        return listNames(dir).contains(name);
     } catch (const RunTimeError&) {
-        return false;
+        return true;
     }
 }
 
@@ -243,27 +245,28 @@ void renameThroughTemporary(RenameCalls& calls, int dir, const QByteArray& oldNa
     throw failure;
 }
 
-// `name` with the case of its letters flipped: ASCII letters only, or every letter.
-QByteArray flipCase(const QByteArray& name, bool asciiOnly)
+// `name` with the case of its letters flipped: ASCII letters only, or every letter. Lone
+// surrogates (bytes that are not UTF-8) stay as they are.
+QString flipCase(const QString& name, bool asciiOnly)
 {
-    if (asciiOnly) {
-        QByteArray out = name;
-        for (char& c : out) {
-            if (c >= 'a' && c <= 'z')
-                c = char(c - 'a' + 'A');
-            else if (c >= 'A' && c <= 'Z')
-                c = char(c - 'A' + 'a');
-        }
-        return out;
-    }
     QString out;
-    for (const char32_t c : decodePath(name).toUcs4()) {
-        const char32_t f = QChar::isUpper(c)   ? QChar::toLower(c)
-                           : QChar::isLower(c) ? QChar::toUpper(c)
-                                               : c;
-        out += QString::fromUcs4(&f, 1);
+    out.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        char32_t c = name[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(name[i].unicode(), name[i + 1].unicode());
+            ++i;
+        }
+        if (!asciiOnly || c < 0x80)
+            c = QChar::isUpper(c) ? QChar::toLower(c) : QChar::isLower(c) ? QChar::toUpper(c) : c;
+        if (QChar::requiresSurrogates(c)) {
+            out += QChar(QChar::highSurrogate(c));
+            out += QChar(QChar::lowSurrogate(c));
+        } else {
+            out += QChar(char16_t(c));
+        }
     }
-    return encodePath(out);
+    return out;
 }
 
 } // namespace
@@ -280,9 +283,9 @@ PosixFileSystem::PosixFileSystem(RenameCalls& calls) : m_calls(&calls) {}
 void PosixFileSystem::rename(const QString& folder, const QByteArray& oldName,
                              const QString& newName)
 {
-    const QByteArray target = encodePath(newName);
-    if (!isValidNewName(target))
+    if (!isValidNewName(newName))
         throw RunTimeError(ErrorCode::BadFileName);
+    const QByteArray target = encodePath(newName);
     if (!isBareName(oldName))
         throw RunTimeError(ErrorCode::FileNotFound);
     // In the current folder the names resolve without looking the folder up again: a run of
@@ -294,7 +297,8 @@ void PosixFileSystem::rename(const QString& folder, const QByteArray& oldName,
     if (err == 0)
         return;
     if (err == EEXIST && oldName != target && equalIgnoringCase(oldName, target) &&
-        sameEntry(*m_calls, dir, oldName, target)) {
+        sameEntry(*m_calls, dir, oldName, target,
+                  [dir](const QByteArray& name) { return listedIn(dir, name); })) {
         renameThroughTemporary(*m_calls, dir, oldName, target);
         return;
     }
@@ -304,17 +308,25 @@ void PosixFileSystem::rename(const QString& folder, const QByteArray& oldName,
 bool PosixFileSystem::foldsCase(const QString& folder)
 {
     const FolderHandle dir(folder);
-    const QList<QByteArray> names = listNames(dir.fd());
-    const QSet<QByteArray> listed(names.begin(), names.end());
+    QList<QString> names;
+    for (const QByteArray& name : listNames(dir.fd()))
+        names.append(decodePath(name));
+    return foldsCaseAmong(dir.fd(), names, FolderNames(names, false));
+}
+
+bool PosixFileSystem::foldsCaseAmong(int dir, const QList<QString>& names,
+                                     const FolderNames& listed)
+{
     // ASCII letters first: every case-insensitive file system folds them, not all fold others.
     for (const bool asciiOnly : {true, false}) {
-        for (const QByteArray& name : names) {
-            const QByteArray flipped = flipCase(name, asciiOnly);
+        for (const QString& name : names) {
+            const QString flipped = flipCase(name, asciiOnly);
             if (flipped == name)
                 continue;
-            if (listed.contains(flipped))
+            if (listed.indexOf(flipped) >= 0)
                 return false; // two entries apart only in case
-            return sameEntry(*m_calls, dir.fd(), name, flipped);
+            return sameEntry(*m_calls, dir, encodePath(name), encodePath(flipped),
+                             [](const QByteArray&) { return false; });
         }
     }
     return false;

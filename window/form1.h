@@ -1,6 +1,10 @@
 #pragma once
 
+#include "renamerun.h"
+
+#include <optional>
 #include <QWidget>
+#include <vector>
 
 namespace tessaly {
 
@@ -19,7 +23,6 @@ class FileSystem;
 class MessageBoxService;
 class ClipboardService;
 class ProgramEnd;
-struct RenameRules;
 
 // What the window needs of the outside world; tests pass their own.
 struct Services {
@@ -68,6 +71,25 @@ private:
     // the rename run
     void cmdGo_Click(int Index);
     RenameRules ruleSettings() const;
+    // Marks each preview line with what PROCEED would do with its file.
+    void markPreview(const RenameRules& rules, const std::vector<PositionFaults>& faults);
+    // While one is alive, previews leave their marks for later: a handler whose previews follow
+    // one another (a tick's preview, then the edit's own) marks only the last one's lines when
+    // it is done, for the others are replaced before anyone sees them.
+    class MarksAtEnd {
+    public:
+        explicit MarksAtEnd(Form1& form);
+        ~MarksAtEnd();
+        MarksAtEnd(const MarksAtEnd&) = delete;
+        MarksAtEnd& operator=(const MarksAtEnd&) = delete;
+
+    private:
+        Form1& m_form;
+    };
+    struct PendingMarks {
+        RenameRules rules;
+        std::vector<PositionFaults> faults;
+    };
 
     // rule option panel
     void txtFrom_GotFocus();
@@ -120,6 +142,8 @@ private:
     bool m_activated = false;
     bool m_recovering = false;
     bool m_ended = false; // the error report ended the program (seen only where ending returns)
+    int m_marksHeld = 0;  // MarksAtEnd alive
+    std::optional<PendingMarks> m_pendingMarks; // the last preview's, while they are held
 
     // The controls, in tab order. Owned by the window (Qt parent); each carries its name as
     // objectName, by which tests and tools reach it.

@@ -53,6 +53,7 @@ void Form1::txtAft_GotFocus()
 // normal, writes the same text (raising nothing) and ends; both runs preview.
 void Form1::normaliseAndPreview(TextBox* box, CheckBox* rule)
 {
+    const MarksAtEnd once(*this);
     box->setText(normalNumberForm(box->Text()));
     box->setSelStart(int(box->Text().size()));
     rule->setValue(1); // a box that was clear raises its own preview first
@@ -61,6 +62,7 @@ void Form1::normaliseAndPreview(TextBox* box, CheckBox* rule)
 
 void Form1::tickAndPreview(CheckBox* rule)
 {
+    const MarksAtEnd once(*this);
     rule->setValue(1);
     cmdGo_Click(1);
 }

@@ -6,6 +6,7 @@
 #include "form1.h"
 #include "listbox.h"
 #include "numbers.h"
+#include "prediction.h"
 #include "renamerun.h"
 #include "runtimeerror.h"
 #include "services.h"
@@ -81,6 +82,26 @@ private:
     std::optional<bool> m_foldsCase;
 };
 
+// How a preview line shows what PROCEED would do with its file: unchanged names muted, names
+// that would fail in the warning colour with an icon, position faults with an icon of their
+// own; the reasons as its tooltip.
+RowMark previewMark(const Prediction& prediction, const PredictionWords& words)
+{
+    RowMark mark;
+    if (prediction.fails()) {
+        mark.colour = RowMark::WarningText;
+        mark.icon = RowMark::WarningIcon;
+    } else {
+        if (prediction.outcome == Prediction::LeftAlone)
+            mark.colour = RowMark::MutedText;
+        if (prediction.positions.range || prediction.positions.insert)
+            mark.icon = RowMark::NoticeIcon;
+    }
+    if (mark.icon != RowMark::NoIcon)
+        mark.toolTip = words.explain(prediction);
+    return mark;
+}
+
 } // namespace
 
 void Form1::connectRun()
@@ -107,6 +128,37 @@ RenameRules Form1::ruleSettings() const
     r.upperSuffixOn = chkUp->Value() == 1;
     r.lowerSuffixOn = chkLow->Value() == 1;
     return r; // the three positions are read by steps of their own
+}
+
+Form1::MarksAtEnd::MarksAtEnd(Form1& form) : m_form(form)
+{
+    ++m_form.m_marksHeld;
+}
+
+Form1::MarksAtEnd::~MarksAtEnd()
+{
+    if (--m_form.m_marksHeld > 0 || !m_form.m_pendingMarks)
+        return;
+    const PendingMarks last = std::move(*m_form.m_pendingMarks);
+    m_form.m_pendingMarks.reset();
+    if (!m_form.m_ended)
+        m_form.markPreview(last.rules, last.faults);
+}
+
+void Form1::markPreview(const RenameRules& rules, const std::vector<PositionFaults>& faults)
+{
+    // One preview line per chosen file, in order: the new names the run computed.
+    const QList<FileEntry>& chosen = lstChoice->entries();
+    const QList<FileEntry>& lines = lstPreview->entries();
+    if (lines.size() != chosen.size() || faults.size() != size_t(chosen.size()))
+        return;
+    const PredictionWords words(rules);
+    std::vector<RowMark> marks(faults.size());
+    predictOutcomes(flFile->folderNames(), chosen, lines, faults,
+                    [&](qsizetype file, const Prediction& prediction) {
+                        marks[size_t(file)] = previewMark(prediction, words);
+                    });
+    lstPreview->setMarks(std::move(marks));
 }
 
 void Form1::cmdGo_Click(int Index)
@@ -142,18 +194,34 @@ void Form1::cmdGo_Click(int Index)
 
         // 9. to 21. Names are resolved in ActDir; a file is renamed at most once.
         GivenNames given(fs, m_actDir, lstChoice->ListCount());
-        const RunSinks sinks{[&](const QString& line) { preview.add(line); },
-                             [&](const QString& line) { log.add(line); },
-                             [&](const FileEntry& old, const QString& newName) {
-                                 const QByteArray oldName = old.bytes();
-                                 if (given.contains(oldName))
-                                     throw RunTimeError(ErrorCode::FileNotFound);
-                                 fs.rename(m_actDir, oldName, newName);
-                                 given.add(encodePath(newName));
-                             }};
+        RunSinks sinks{[&](const QString& line) { preview.add(line); },
+                       [&](const QString& line) { log.add(line); },
+                       [&](const FileEntry& old, const QString& newName) {
+                           const QByteArray oldName = old.bytes();
+                           if (given.contains(oldName))
+                               throw RunTimeError(ErrorCode::FileNotFound);
+                           fs.rename(m_actDir, oldName, newName);
+                           given.add(encodePath(newName));
+                       }};
+        // A preview also tells what PROCEED would do with each file, judged from the folder's
+        // names as the file list last read them (the folder is never read per keystroke).
+        const bool predict =
+            mode == RunMode::Preview && flFile->Path() == normalFolderPath(m_actDir);
+        m_pendingMarks.reset(); // the lines they were for are gone
+        std::vector<PositionFaults> faults;
+        if (predict) {
+            faults.reserve(size_t(lstChoice->ListCount()));
+            sinks.previewFaults = [&](PositionFaults f) { faults.push_back(f); };
+        }
         runFiles(mode, rules, lstChoice->entries(), sinks, report);
         preview.flush();
         log.flush();
+        if (predict) {
+            if (m_marksHeld > 0)
+                m_pendingMarks = PendingMarks{rules, std::move(faults)};
+            else
+                markPreview(rules, faults);
+        }
         if (mode == RunMode::Preview)
             return;
 
@@ -164,6 +232,7 @@ void Form1::cmdGo_Click(int Index)
         runStep(report, [&] { ChooseAllFiles(); });                         // d.
         runStep(report, [&] { fs.setCurrentFolder(QStringLiteral("/")); }); // e.
         // f. Each box that was ticked runs a whole PREVIEW, nested, as it is cleared.
+        const MarksAtEnd once(*this);
         for (CheckBox* box : {chkAdd, chkCapi, chkEras, chkLow, chkRepl, chkRepl2, chkUp}) {
             runStep(report, [&] { box->setValue(0); });
             if (m_ended)

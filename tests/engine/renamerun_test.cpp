@@ -436,3 +436,41 @@ TEST_F(RenameRun, CountsBeyondSixteenBits)
     EXPECT_EQ(preview.last(), u8("69999.MP3"));
     EXPECT_TRUE(box.errors.isEmpty());
 }
+
+TEST_F(RenameRun, PreviewTellsEachFilesPositionFaultsWhereProceedLogsThem)
+{
+    // The insert check sees the name after the range rule: "abc.mp3" becomes "ab", which has
+    // no room after 4 characters; "x.mp3" is too short for the range and keeps its 5.
+    RenameRules rules;
+    rules.rangeOn = true;
+    rules.rangeFrom = 3;
+    rules.rangeTo = 7;
+    rules.insertOn = true;
+    rules.insertPos = 2;
+    rules.insertText = u8("+");
+    const QStringList names = {u8("abc.mp3"), u8("x.mp3"), u8("longer name.mp3")};
+    std::vector<std::pair<bool, bool>> faults;
+    sinks.previewFaults = [&](PositionFaults f) {
+        EXPECT_EQ(qsizetype(faults.size()) + 1, preview.size()) << "right after its line";
+        faults.emplace_back(f.range, f.insert);
+    };
+    run(RunMode::Preview, rules, names);
+    EXPECT_EQ(preview, (QStringList{u8("ab+"), u8("x.+mp3"), u8("lo+name.mp3")}));
+    EXPECT_EQ(faults, (std::vector<std::pair<bool, bool>>{{false, false}, {true, false},
+                                                          {false, false}}));
+    rules.insertPos = 4;
+    faults.clear();
+    preview.clear();
+    run(RunMode::Preview, rules, names);
+    EXPECT_EQ(faults, (std::vector<std::pair<bool, bool>>{{false, true}, {true, false},
+                                                          {false, false}}));
+    EXPECT_TRUE(log.isEmpty());
+
+    faults.clear();
+    run(RunMode::Proceed, rules, names);
+    EXPECT_TRUE(faults.empty()) << "PROCEED logs instead";
+    EXPECT_EQ(log, (QStringList{u8("Invalid position index: 4"), renamed("abc.mp3", "ab"),
+                                u8("Invalid position range: 3 to 7"),
+                                renamed("x.mp3", "x.mp+3"),
+                                renamed("longer name.mp3", "lona+me.mp3")}));
+}

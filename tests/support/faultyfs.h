@@ -45,6 +45,11 @@ public:
         check(folder);
         return PosixFileSystem::files(folder);
     }
+    FolderListing listing(const QString& folder) override
+    {
+        check(folder);
+        return PosixFileSystem::listing(folder);
+    }
 
     void rename(const QString& folder, const QByteArray& oldName, const QString& newName) override
     {

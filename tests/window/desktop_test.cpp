@@ -38,6 +38,11 @@ public:
         note();
         return FaultyFileSystem::files(folder);
     }
+    FolderListing listing(const QString& folder) override
+    {
+        note();
+        return FaultyFileSystem::listing(folder);
+    }
 
 private:
     void note()
