@@ -3,16 +3,48 @@
 #include "keycodes.h"
 
 #include <algorithm>
+#include <QApplication>
 #include <QItemSelectionModel>
+#include <QStyledItemDelegate>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace tessaly {
 
+namespace {
+
+// Rows as high as their text alone: an icon is drawn within that height, so a list with icons
+// keeps the row height of the lists beside it.
+class TextHighRows : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        QStyleOptionViewItem text = option;
+        initStyleOption(&text, index);
+        if (!(text.features & QStyleOptionViewItem::HasDecoration))
+            return size;
+        text.features &= ~QStyleOptionViewItem::HasDecoration;
+        text.icon = QIcon();
+        text.decorationSize = QSize();
+        const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+        size.setHeight(
+            style->sizeFromContents(QStyle::CT_ItemViewItem, &text, QSize(), option.widget)
+                .height());
+        return size;
+    }
+};
+
+} // namespace
+
 ListBox::ListBox(QWidget* parent) : QListView(parent), m_model(new NameListModel(this))
 {
     setModel(m_model);
     setUniformItemSizes(true); // keeps a list of a whole folder fast
+    setItemDelegate(new TextHighRows(this));
+    fitIconsToText();
     setEditTriggers(NoEditTriggers);
     setSelectionMode(SingleSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -154,6 +186,21 @@ void ListBox::mouseReleaseEvent(QMouseEvent* event)
         event->accept();
     const QPointF p = event->position();
     Q_EMIT MouseUp(buttonCode(event->button()), shiftState(event->modifiers()), p.x(), p.y());
+}
+
+void ListBox::changeEvent(QEvent* event)
+{
+    QListView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitIconsToText();
+}
+
+void ListBox::fitIconsToText()
+{
+    // Icons as high as a line of text (TextHighRows keeps the rows at that height), so that the
+    // lines of the preview stay level with the files beside them.
+    const int side = fontMetrics().height();
+    setIconSize(QSize(side, side));
 }
 
 } // namespace tessaly

@@ -45,11 +45,13 @@ Q_SIGNALS:
     void MouseUp(int button, int shift, double x, double y);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void fitIconsToText();
     void selectRows(const std::vector<bool>& flags);
     NameListModel* m_model;
 };

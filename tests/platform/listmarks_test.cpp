@@ -69,3 +69,24 @@ TEST(ListMarks, MarksStayWithTheirRowsThroughEveryChange)
     list.AddItems(entries({"h"}));
     EXPECT_EQ(shown(list), QStringList{"h"}) << "new rows carry no marks";
 }
+
+TEST(ListMarks, AMarkedRowIsAsHighAsAPlainOne)
+{
+    // The preview's lines stay level with the files beside them only if an icon adds no height,
+    // in every font size the window may get.
+    for (const int pixels : {10, 13, 16, 26}) {
+        SCOPED_TRACE(pixels);
+        ListBox list;
+        QFont font = list.font();
+        font.setPixelSize(pixels);
+        list.setFont(font);
+        list.setUniformItemSizes(false); // each row's own height
+        list.setEntries(entries({"plain", "marked"}));
+        list.setMarks({{}, warning("why")});
+        EXPECT_EQ(list.sizeHintForRow(1), list.sizeHintForRow(0));
+        ListBox plain; // a list without marks, as the chosen list beside the preview
+        plain.setFont(font);
+        plain.setEntries(entries({"plain"}));
+        EXPECT_EQ(plain.sizeHintForRow(0), list.sizeHintForRow(1));
+    }
+}
