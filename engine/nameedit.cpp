@@ -201,6 +201,26 @@ QString ReplaceText(const QString& text, const QString& find, const QString& rep
     const Qt::CaseSensitivity sensitivity =
         isCaseless(find) ? Qt::CaseSensitive : Qt::CaseInsensitive;
     const bool single = sensitivity == Qt::CaseSensitive && find.size() == 1;
+    if (single && replacement.size() == 1) {
+        // One code unit for another keeps every position: the matches are replaced where they
+        // stand, in one copy of the text. The last match has the largest position to check.
+        const QChar from = find.front();
+        const qsizetype first = text.indexOf(from, 0, Qt::CaseSensitive);
+        if (first < 0)
+            return text;
+        QString out = text;
+        QChar* units = out.data();
+        qsizetype last = first;
+        units[first] = replacement.front();
+        for (qsizetype i = first + 1; all && i < out.size(); ++i) {
+            if (units[i] == from) {
+                units[i] = replacement.front();
+                last = i;
+            }
+        }
+        toInt16(last + 1);
+        return out;
+    }
     const std::optional<QString> asciiFind =
         sensitivity == Qt::CaseInsensitive ? lowerAscii(find) : std::nullopt;
     const qsizetype grow = replacement.size() - find.size();

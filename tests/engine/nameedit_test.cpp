@@ -106,6 +106,12 @@ TEST(ReplaceText, MatchesIgnoreCaseAndScanResumesBehindEachReplacement)
         // match past 32767, an erasure pulls it back.
         {u8("a") + xs(32765) + u8("a"), u8("a"), u8("bb"), -1, error(6)},
         {u8("a") + xs(32766) + u8("a"), u8("a"), u8(""), -1, text(xs(32766))},
+        // One character for another, as "_" for " ": the same limits.
+        {xs(32766) + u8("_"), u8("_"), u8(" "), -1, text(xs(32766) + u8(" "))},
+        {u8("_") + xs(32766) + u8("_"), u8("_"), u8(" "), -1, error(6)},
+        {u8("_") + xs(32766) + u8("_"), u8("_"), u8(" "), 0, text(u8(" ") + xs(32766) + u8("_"))},
+        {u8("_x__"), u8("_"), u8("_"), -1, text("_x__")},
+        {u8("x_y"), u8("-"), u8(" "), -1, text("x_y")},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(run([&] { return ReplaceText(c.text, c.find, c.replacement, c.all); }),
@@ -219,6 +225,27 @@ TEST(CapitalizeWords, SeparatorsAreExactlyTheListedAsciiRanges)
         ASSERT_EQ(out.size(), 3) << int(c.c);
         EXPECT_EQ(out.at(2), c.separator ? u'Y' : u'y') << int(c.c);
         EXPECT_EQ(out.at(1).unicode(), QChar(c.c).toLower().unicode()) << int(c.c);
+    }
+}
+
+TEST(CapitalizeWords, EveryPairOfAsciiCharactersAfterALetter)
+{
+    // "q" + a + b for every two ASCII characters: a follows a word character, b follows a.
+    const auto separator = [](char16_t c) {
+        return !((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') ||
+                 (c >= u'a' && c <= u'z') || c == u'\'');
+    };
+    const auto lower = [](char16_t c) { return QChar(c).toLower().unicode(); };
+    const auto upper = [](char16_t c) { return QChar(c).toUpper().unicode(); };
+    for (char16_t a = 0; a < 128; ++a) {
+        for (char16_t b = 0; b < 128; ++b) {
+            const QChar in[] = {QChar(u'q'), QChar(a), QChar(b)};
+            const QChar want[] = {QChar(u'Q'), QChar(lower(a)),
+                                  QChar(separator(a) ? upper(b) : lower(b))};
+            const QString out = CapitalizeWords(QString(in, 3));
+            const QString expected(want, 3);
+            ASSERT_EQ(out, expected) << int(a) << " " << int(b);
+        }
     }
 }
 
