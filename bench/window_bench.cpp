@@ -252,6 +252,11 @@ int callgrindChild(const char* what)
         CALLGRIND_START_INSTRUMENTATION;
         go->click();
         CALLGRIND_STOP_INSTRUMENTATION;
+    } else if (!std::strcmp(what, "proceed")) {
+        auto* go = b.get<QAbstractButton>("cmdGo_0");
+        CALLGRIND_START_INSTRUMENTATION;
+        go->click();
+        CALLGRIND_STOP_INSTRUMENTATION;
     } else if (!std::strcmp(what, "prediction")) {
         b.get<QAbstractButton>("cmdGo_1")->click();
         CALLGRIND_START_INSTRUMENTATION;

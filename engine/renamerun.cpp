@@ -13,6 +13,19 @@ QString quoted(const QString& name)
     return u'"' + name + u'"';
 }
 
+// "File "old" renamed to "new"", built in one piece: a run writes one per file.
+QString renamedLine(const QString& oldName, const QString& newName)
+{
+    QString line;
+    line.reserve(26 + oldName.size() + newName.size());
+    line += u"File \"";
+    line += oldName;
+    line += u"\" renamed to \"";
+    line += newName;
+    line += u'"';
+    return line;
+}
+
 // The log line of a rename that failed in one of the ways that concern this file alone.
 std::optional<QString> outcomeLine(int code, const QString& oldName, const QString& newName)
 {
@@ -147,10 +160,7 @@ void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& ch
         // A failed rename that is ignored renamed nothing, so it gets no "renamed to" line.
         if (!renamed)
             continue;
-        runStep(report, [&] {
-            sinks.logLine(QStringLiteral("File ") + quoted(old.name) +
-                          QStringLiteral(" renamed to ") + quoted(name));
-        });
+        runStep(report, [&] { sinks.logLine(renamedLine(old.name, name)); });
     }
 }
 

@@ -68,6 +68,8 @@ FileEntry decodeFileName(const char* data, qsizetype size)
 
 QByteArray encodePath(const QString& path)
 {
+    if (isExactName(path))
+        return path.toUtf8(); // no lone surrogates stand for bytes: plain UTF-8
     QByteArray out;
     out.reserve(path.size());
     qsizetype start = 0;

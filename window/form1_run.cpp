@@ -14,6 +14,7 @@
 #include "textbox.h"
 #include "waitcursor.h"
 
+#include <functional>
 #include <optional>
 #include <QSet>
 
@@ -39,45 +40,45 @@ private:
     QList<FileEntry> m_lines;
 };
 
-// The names the run has given to files so far. A chosen name among them is no longer the
-// chosen file: that one vanished before the run reached it, and a file renamed earlier in the
-// run took its name (a chosen file still there would have stopped that rename). On a folder
-// that ignores case, another spelling of a given name finds that file too.
+// The names the run has given to files so far, as exact names (equal when their bytes are). A
+// chosen name among them is no longer the chosen file: that one vanished before the run
+// reached it, and a file renamed earlier in the run took its name (a chosen file still there
+// would have stopped that rename). On a folder that ignores case, another spelling of a given
+// name finds that file too.
 class GivenNames {
 public:
-    GivenNames(FileSystem& fs, const QString& folder, qsizetype most)
-        : m_fs(fs), m_folder(folder), m_most(most)
+    GivenNames(std::function<bool()> foldsCase, qsizetype most)
+        : m_askFoldsCase(std::move(foldsCase)), m_most(most)
     {
     }
 
-    void add(const QByteArray& name)
+    void add(const QString& newName)
     {
         if (m_exact.isEmpty())
             m_exact.reserve(m_most); // a PREVIEW never gets here
+        const QString name = exactName(newName); // the same text, but for bytes not UTF-8
         m_exact.insert(name);
         if (m_foldsCase.value_or(false))
-            m_folded.insert(folded(name));
+            m_folded.insert(name.toCaseFolded());
     }
-    bool contains(const QByteArray& name)
+    bool contains(const FileEntry& chosen)
     {
         if (m_exact.isEmpty())
             return false;
         if (!m_foldsCase) { // asked once, after the first rename
-            m_foldsCase = m_fs.foldsCase(m_folder);
+            m_foldsCase = m_askFoldsCase();
             if (*m_foldsCase)
-                for (const QByteArray& given : std::as_const(m_exact))
-                    m_folded.insert(folded(given));
+                for (const QString& given : std::as_const(m_exact))
+                    m_folded.insert(given.toCaseFolded());
         }
-        return m_exact.contains(name) || (*m_foldsCase && m_folded.contains(folded(name)));
+        const QString name = exactName(chosen);
+        return m_exact.contains(name) || (*m_foldsCase && m_folded.contains(name.toCaseFolded()));
     }
 
 private:
-    static QString folded(const QByteArray& name) { return decodePath(name).toCaseFolded(); }
-
-    FileSystem& m_fs;
-    const QString m_folder;
+    std::function<bool()> m_askFoldsCase;
     const qsizetype m_most;
-    QSet<QByteArray> m_exact;
+    QSet<QString> m_exact;
     QSet<QString> m_folded; // on a folder that ignores case
     std::optional<bool> m_foldsCase;
 };
@@ -193,15 +194,22 @@ void Form1::cmdGo_Click(int Index)
         runStep(report, [&] { rules.insertPos = readPosition(txtAft->Text()); });  // 8.
 
         // 9. to 21. Names are resolved in ActDir; a file is renamed at most once.
-        GivenNames given(fs, m_actDir, lstChoice->ListCount());
+        // The file list's last read of the folder knows how it compares names; another folder
+        // is asked.
+        GivenNames given(
+            [&] {
+                return flFile->Path() == normalFolderPath(m_actDir)
+                           ? flFile->folderNames().foldsCase()
+                           : fs.foldsCase(m_actDir);
+            },
+            lstChoice->ListCount());
         RunSinks sinks{[&](const QString& line) { preview.add(line); },
                        [&](const QString& line) { log.add(line); },
                        [&](const FileEntry& old, const QString& newName) {
-                           const QByteArray oldName = old.bytes();
-                           if (given.contains(oldName))
+                           if (given.contains(old))
                                throw RunTimeError(ErrorCode::FileNotFound);
-                           fs.rename(m_actDir, oldName, newName);
-                           given.add(encodePath(newName));
+                           fs.rename(m_actDir, old.bytes(), newName);
+                           given.add(newName);
                        }};
         // A preview also tells what PROCEED would do with each file, judged from the folder's
         // names as the file list last read them (the folder is never read per keystroke).
