@@ -4,8 +4,8 @@
 //   tessaly_bench_window [--quick] [--disk DIR]
 //       the table (N = 10,000 and 100,000; --quick: 10,000)
 //   tessaly_bench_window --callgrind
-//       instructions of one PREVIEW, of its prediction alone and of one keystroke over 10,000
-//       names
+//       instructions of one PREVIEW, of its prediction alone, of one keystroke and of one
+//       PROCEED (without the kernel's work) over 10,000 names
 #include "benchsupport.h"
 #include "filelist.h"
 #include "folderlist.h"
@@ -214,12 +214,12 @@ long peakResidentKiB()
     return u.ru_maxrss;
 }
 
-// Instructions of one PREVIEW, of the prediction within it and of one keystroke (two nested
-// previews, one prediction) over 10,000 names, counted by callgrind: repeatable whatever else
+// Instructions of one PREVIEW, of the prediction within it, of one keystroke (two nested
+// previews, one prediction) and of one PROCEED over 10,000 names, counted by callgrind: repeatable whatever else
 // the machine is doing.
 int callgrindFigures(const char* self)
 {
-    for (const char* what : {"preview", "prediction", "keystroke"}) {
+    for (const char* what : {"preview", "prediction", "keystroke", "proceed"}) {
         QTemporaryDir out;
         const QString file = out.filePath(QStringLiteral("callgrind.out"));
         const int rc = QProcess::execute(
