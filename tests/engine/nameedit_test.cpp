@@ -5,6 +5,7 @@
 #include <functional>
 
 using namespace tessaly;
+using tessaly::test::u8;
 
 namespace {
 
@@ -44,10 +45,6 @@ Outcome error(int code)
     return {QString(), code};
 }
 
-QString u8(const char* s)
-{
-    return QString::fromUtf8(s);
-}
 QString xs(qsizetype n)
 {
     return QString(n, u'x');

@@ -8,12 +8,9 @@
 #include <QLocale>
 
 using namespace tessaly;
+using tessaly::test::u8;
 
 namespace {
-QString u8(const char* s)
-{
-    return QString::fromUtf8(s);
-}
 constexpr double inf = std::numeric_limits<double>::infinity();
 } // namespace
 

@@ -2,13 +2,9 @@
 #include "testsupport.h"
 
 using namespace tessaly;
+using tessaly::test::u8;
 
 namespace {
-
-QString u8(const char* s)
-{
-    return QString::fromUtf8(s);
-}
 
 QList<FileEntry> entries(const QStringList& names)
 {

@@ -5,15 +5,11 @@
 #include <QSet>
 
 using namespace tessaly;
+using tessaly::test::u8;
 using tessaly::test::FakeMessageBox;
 using tessaly::test::FakeProgramEnd;
 
 namespace {
-
-QString u8(const char* s)
-{
-    return QString::fromUtf8(s);
-}
 
 QList<FileEntry> entries(const QStringList& names)
 {

@@ -6,18 +6,9 @@
 #include <QUrl>
 
 using namespace tessaly;
+using tessaly::test::codeOf;
 
 namespace {
-
-int codeOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const RunTimeError& e) {
-        return e.code();
-    }
-    return 0;
-}
 
 QMimeData* uriList(const QByteArray& lines)
 {

@@ -13,26 +13,12 @@
 #include <unistd.h>
 
 using namespace tessaly;
+using tessaly::test::u8;
+using tessaly::test::codeOf;
 using tessaly::test::FoldingCalls;
 using tessaly::test::TempFolder;
 
 namespace {
-
-QString u8(const char* s)
-{
-    return QString::fromUtf8(s);
-}
-
-// The code of the RunTimeError that `call` throws, 0 when it throws none.
-template <typename Call> int codeOf(Call&& call)
-{
-    try {
-        call();
-    } catch (const RunTimeError& e) {
-        return e.code();
-    }
-    return 0;
-}
 
 // A text with one UTF-16 unit of its own, as names that are not UTF-8 carry their bytes.
 QString unit(char16_t u)

@@ -19,25 +19,11 @@
 #include <utility>
 
 using namespace tessaly;
+using tessaly::test::u8;
+using tessaly::test::codeOf;
 using tessaly::test::TempFolder;
 
 namespace {
-
-// The code of the RunTimeError that `call` throws, 0 when it throws none.
-template <typename Call> int codeOf(Call&& call)
-{
-    try {
-        call();
-    } catch (const RunTimeError& e) {
-        return e.code();
-    }
-    return 0;
-}
-
-QString u8(const char* s)
-{
-    return QString::fromUtf8(s);
-}
 
 // The raw names of a folder, "." and ".." left out, sorted.
 QList<QByteArray> rawNames(const QString& folder)

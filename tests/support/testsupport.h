@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filesystem.h"
+#include "runtimeerror.h"
 #include "services.h"
 
 #include <functional>
@@ -27,6 +28,22 @@ inline void PrintTo(const QStringList& l, std::ostream* os)
 QT_END_NAMESPACE
 
 namespace tessaly::test {
+
+inline QString u8(const char* s)
+{
+    return QString::fromUtf8(s);
+}
+
+// The code of the RunTimeError that `call` throws, 0 when it throws none.
+template <typename Call> int codeOf(Call&& call)
+{
+    try {
+        call();
+    } catch (const RunTimeError& e) {
+        return e.code();
+    }
+    return 0;
+}
 
 // Records every box and answers the error report from a queue (Abort when it runs dry).
 class FakeMessageBox : public MessageBoxService {
