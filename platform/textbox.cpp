@@ -1,5 +1,7 @@
 #include "textbox.h"
 
+#include <QFocusEvent>
+#include <QMouseEvent>
 #include <QValidator>
 
 namespace tessaly {
@@ -66,6 +68,7 @@ int TextBox::SelStart() const
 
 void TextBox::setSelStart(int position)
 {
+    ++m_selectionWrites;
     setCursorPosition(position);
 }
 
@@ -76,6 +79,7 @@ int TextBox::SelLength() const
 
 void TextBox::setSelLength(int length)
 {
+    ++m_selectionWrites;
     setSelection(SelStart(), length);
 }
 
@@ -91,10 +95,52 @@ int TextBox::typedLimit() const
     return m_limit ? m_limit->limit() : 0;
 }
 
+// A click gives the focus before the box sees the press, and QLineEdit's press then puts the
+// caret where the mouse is: whatever the GotFocus handler selected would be lost. So the press
+// that brings the focus keeps that selection, and so does the mouse until the button is
+// released. A click into the box of an inactive window gives the focus back through the
+// window's activation (focus reason ActiveWindow), and the window system may deliver the
+// press a moment later, in a round of events of its own (seen under openbox); a click that
+// comes later than a hand can follow up is an ordinary one and places the caret.
 void TextBox::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
+    const int writes = m_selectionWrites;
     Q_EMIT GotFocus();
+    const Qt::FocusReason reason = event->reason();
+    m_pressKeepsSelection = m_selectionWrites != writes && (reason == Qt::MouseFocusReason ||
+                                                            reason == Qt::ActiveWindowFocusReason);
+    m_focusGained.start();
+}
+
+void TextBox::mousePressEvent(QMouseEvent* event)
+{
+    const bool bringsFocus =
+        std::exchange(m_pressKeepsSelection, false) && m_focusGained.elapsed() < FocusClickMs;
+    if (!bringsFocus || event->button() != Qt::LeftButton) {
+        QLineEdit::mousePressEvent(event);
+        return;
+    }
+    const int start = selectionStart();
+    const int length = int(selectedText().size());
+    QLineEdit::mousePressEvent(event);
+    if (start >= 0)
+        setSelection(start, length);
+    m_holdingSelection = true;
+}
+
+void TextBox::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_holdingSelection)
+        event->accept(); // a jitter of the hand would select from the press on
+    else
+        QLineEdit::mouseMoveEvent(event);
+}
+
+void TextBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_holdingSelection = false;
+    QLineEdit::mouseReleaseEvent(event);
 }
 
 } // namespace tessaly

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QLineEdit>
 
 namespace tessaly {
@@ -23,6 +24,8 @@ public:
     int SelLength() const;
     void setSelLength(int length);
     void SetFocus() { setFocus(Qt::OtherFocusReason); }
+    // A press this soon after the box gained the focus by the mouse is the click that gave it.
+    static constexpr int FocusClickMs = 300;
 
     // At most `limit` characters can be typed or pasted in (0: no limit). Unlike
     // QLineEdit::setMaxLength this never cuts what the program writes.
@@ -35,12 +38,19 @@ Q_SIGNALS:
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     friend class TypedLimitValidator;
     TypedLimitValidator* m_limit = nullptr;
     QString m_last; // the text before the edit under way
     bool m_programWrite = false;
+    int m_selectionWrites = 0;          // SelStart and SelLength writes, to see what GotFocus did
+    bool m_pressKeepsSelection = false; // the press that brings the focus keeps GotFocus's
+    bool m_holdingSelection = false;    // ... until its button is released
+    QElapsedTimer m_focusGained;
 };
 
 } // namespace tessaly

@@ -116,6 +116,53 @@ TEST_F(RulesTest, TypingIntoAPositionFieldReplacesTheSelectedNumber)
     EXPECT_EQ(text("txtAft")->SelStart(), 1);
 }
 
+TEST_F(RulesTest, AClickThatBringsTheFocusSelectsThePositionAndALaterClickPlacesTheCaret)
+{
+    // Real presses through the window, as the window system delivers them.
+    QWindow* handle = window.form->windowHandle();
+    const auto click = [&](const char* box, int x) { // x < 0 counts from the right edge
+        TextBox* t = text(box);
+        const QPoint at(x < 0 ? t->width() + x : x, t->height() / 2);
+        QTest::mouseClick(handle, Qt::LeftButton, {}, t->mapTo(window.form.get(), at));
+    };
+    for (const char* box : {"txtFrom", "txtTo", "txtAft"}) {
+        SCOPED_TRACE(box);
+        window.box.answerAll(MessageBoxService::Ignore, 10);
+        text(box)->setText(QStringLiteral("1"));
+        for (int x : {3, -3}) { // on the number, and behind it
+            click("txtEras", 5);
+            click(box, x);
+            ASSERT_EQ(QApplication::focusWidget(), text(box));
+            QTest::keyClicks(text(box), QStringLiteral("7"));
+            EXPECT_EQ(text(box)->Text(), QStringLiteral("7"));
+            text(box)->setText(QStringLiteral("1"));
+        }
+        click(box, 3); // the box has the focus already: the caret goes where the mouse is
+        EXPECT_EQ(text(box)->SelLength(), 0);
+        EXPECT_EQ(text(box)->SelStart(), 0);
+    }
+
+    // Back from another window of the program (a message box, say): the click into the box
+    // activates the window, which gives the focus back to the box, and the press follows.
+    QWidget other;
+    const auto leaveAndComeBack = [&] {
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        QApplication::setActiveWindow(window.form.get()); // as on the window system's word
+    };
+    leaveAndComeBack();
+    click("txtAft", -3);
+    ASSERT_EQ(QApplication::focusWidget(), text("txtAft"));
+    QTest::keyClicks(text("txtAft"), QStringLiteral("8"));
+    EXPECT_EQ(text("txtAft")->Text(), QStringLiteral("8"));
+    // Back by the keyboard: a click a while later places the caret.
+    leaveAndComeBack();
+    QTest::qWait(TextBox::FocusClickMs + 50);
+    click("txtAft", 3);
+    EXPECT_EQ(text("txtAft")->SelLength(), 0) << "a later click is no gain of focus";
+}
+
 TEST_F(RulesTest, TheTypedLimitHoldsWhileALongerProgramTextStands)
 {
     window.box.answerAll(MessageBoxService::Ignore, 10);
