@@ -31,7 +31,7 @@ int main(int argc, char** argv)
     MusicFolder folder(fastScratch(), count);
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
-        dirDir->setPath(QStringLiteral("/"));
+        dirDir->setFolder(QStringLiteral("/"));
         QApplication::processEvents();
         times.push_back(milliseconds([&] { dirDir->setPath(folder.path() + u'/'); }));
         if (lstChoice->ListCount() != count) {

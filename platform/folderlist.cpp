@@ -109,20 +109,24 @@ FolderList::FolderList(FileSystem& fs, QWidget* parent)
     }
 }
 
-QString FolderList::resolve(const QString& text)
+QString FolderList::folderOfDrive(const QString& text)
 {
-    if (!text.endsWith(u'/')) {
-        for (const Volume& v : m_fs.volumes()) {
-            if (v.text() == text || v.mountPoint == text)
-                return m_folderOfVolume.value(v.mountPoint, v.mountPoint);
-        }
+    for (const Volume& v : m_fs.volumes()) {
+        if (v.text() == text)
+            return m_folderOfVolume.value(v.mountPoint, v.mountPoint);
     }
-    return normalFolderPath(text.startsWith(u'/') ? text : joinPath(m_path, text));
+    return {};
 }
 
 void FolderList::setPath(const QString& text)
 {
-    const QString folder = resolve(text);
+    const QString folder = folderOfDrive(text);
+    setFolder(folder.isEmpty() ? text : folder);
+}
+
+void FolderList::setFolder(const QString& path)
+{
+    const QString folder = normalFolderPath(path.startsWith(u'/') ? path : joinPath(m_path, path));
     if (folder == m_path)
         return; // no change, no notification
     {
@@ -177,8 +181,7 @@ void FolderList::open(const QModelIndex& index)
     if (folder.isEmpty())
         return;
     try {
-        // A trailing "/" makes it a folder, also where it is a volume's mount point.
-        setPath(folder == u"/" ? folder : folder + u'/');
+        setFolder(folder);
     } catch (const RunTimeError& e) {
         Q_EMIT openFailed(folder, e.code(), e.description());
     }

@@ -19,10 +19,15 @@ public:
 
     // "/" at the root, "/home/me/Music" elsewhere (no trailing separator).
     const QString& Path() const { return m_path; }
-    // Opens a folder. A drive's text (as the drive list reads it, never ending in "/")
-    // opens the folder last current on that volume, at first its mount point. A folder that
-    // cannot be read throws RunTimeError and leaves the list as it was.
+    // The Path write: a drive's text, exactly as the drive list reads it, opens the folder
+    // last current on that volume, at first its mount point; any other text opens the folder
+    // at that path. A folder that cannot be read throws RunTimeError and leaves the list as it
+    // was.
     void setPath(const QString& text);
+    // Opens the folder at `path` (absolute, or relative to the current folder), also where
+    // the path reads like a drive's text: "/" is the root folder, not the root volume's last
+    // current folder.
+    void setFolder(const QString& path);
     // Re-reads the subfolders; raises nothing.
     void Refresh();
     // The full path of the entry at a row.
@@ -36,7 +41,8 @@ Q_SIGNALS:
 
 private:
     void open(const QModelIndex& index);
-    QString resolve(const QString& text);
+    // The drive's last current folder when `text` is a drive's text, else an empty text.
+    QString folderOfDrive(const QString& text);
     void display(const QString& folder, QStringList subfolders);
 
     FileSystem& m_fs;

@@ -13,15 +13,6 @@
 
 namespace tessaly {
 
-namespace {
-// A folder's path as a folder-list text: a trailing "/" keeps a volume's mount point from
-// being read as that drive's text.
-QString asFolderText(const QString& path)
-{
-    return path.endsWith(u'/') ? path : path + u'/';
-}
-} // namespace
-
 void Form1::connectBrowser()
 {
     connect(drvDrive, &DriveList::Change, this, [this] { guarded([this] { drvDrive_Change(); }); });
@@ -48,7 +39,7 @@ void Form1::Form_Load()
     }
     guarded([this] {
         drvDrive->setDrive(QStringLiteral("/"));
-        dirDir->setPath(QStringLiteral("/"));
+        dirDir->setFolder(QStringLiteral("/")); // the root folder, not the drive's current one
         dirDir_Change();
     });
 }
@@ -149,7 +140,7 @@ void Form1::browserFailed(const RunTimeError& error, const QString& folder)
     m_recovering = true;
     try {
         const QString readable = nearestReadableFolder(dirDir->Path());
-        dirDir->setPath(asFolderText(readable));
+        dirDir->setFolder(readable);
         dirDir_Change();
         flFile->Refresh();
         ChooseAllFiles();

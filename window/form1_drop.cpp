@@ -84,9 +84,9 @@ void Form1::picDragDrop_OLEDragDrop(DragData& Data, qint32& /*Effect*/, qint16 /
             drvDrive->Refresh(); // a volume mounted since the last look is found too
             drvDrive->setDrive(driveOf(drvDrive->volumes(), m_actDir));
         }
-        // As a folder text: a bare mount point would open that drive's last current folder.
-        // The folder list raises dirDir_Change only if it moves; then ActDir loses the "/".
-        dirDir->setPath(m_actDir.endsWith(u'/') ? m_actDir : m_actDir + u'/');
+        // As a folder, also where it reads like a drive's text. The folder list raises
+        // dirDir_Change only if it moves; then ActDir loses the "/".
+        dirDir->setFolder(m_actDir);
     } catch (const RunTimeError& e) {
         dropFailed(e, item);
     }

@@ -220,11 +220,16 @@ TEST_F(DriveListTest, RootComesFirst)
 TEST_F(DriveListTest, FolderListOpensTheFolderLastCurrentOnADrive)
 {
     card.folder(QStringLiteral("Music/Album"));
+    const QString onRoot = parentFolder(card.path()); // a folder of the root volume
     FolderList folders(fs);
     folders.setPath(card.pathOf(QStringLiteral("Music/Album")));
-    folders.setPath(QStringLiteral("/"));
+    folders.setPath(onRoot + u'/');
     folders.setPath(card.path() + QStringLiteral(" [CARD]"));
     EXPECT_EQ(folders.Path(), card.pathOf(QStringLiteral("Music/Album")));
+    folders.setPath(QStringLiteral("/")); // the root volume's text, ending in "/" as it is
+    EXPECT_EQ(folders.Path(), onRoot);
+    folders.setFolder(QStringLiteral("/"));
+    EXPECT_EQ(folders.Path(), QStringLiteral("/"));
     folders.setPath(card.path() + u'/');
     EXPECT_EQ(folders.Path(), card.path()) << "with a trailing slash it is a folder, not a drive";
 }
@@ -236,7 +241,7 @@ TEST(FolderList, PathChangesNotifyOnceAndReadInNormalForm)
     t.folder(QStringLiteral("a/deeper"));
     PosixFileSystem fs;
     FolderList folders(fs);
-    folders.setPath(QStringLiteral("/"));
+    folders.setFolder(QStringLiteral("/"));
     EXPECT_EQ(folders.Path(), QStringLiteral("/"));
     NestingProbe probe;
     QObject::connect(&folders, &FolderList::Change, [&] { probe.hit(); });

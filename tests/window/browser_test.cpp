@@ -231,20 +231,30 @@ TEST_F(BrowserTest, MaskTypedWhileTheFolderVanishedMovesUp)
     EXPECT_EQ(choice(), strings({"cover.jpg"}));
 }
 
-TEST_F(BrowserTest, ChoosingADriveMovesTheFolderList)
+TEST_F(BrowserTest, ChoosingADriveOpensTheFolderLastCurrentOnIt)
 {
     TempFolder card({QStringLiteral("song.mp3")});
     fs.extraVolumes = {{card.path(), QStringLiteral("CARD")}};
     auto* drives = window.get<DriveList>("drvDrive");
     drives->Refresh();
-    drives->setDrive(card.path());
+    show(music.path()); // on the root volume
+    const auto choose = [&](const QString& text) {
+        const int index = drives->findText(text);
+        ASSERT_GE(index, 0) << text.toStdString();
+        drives->setCurrentIndex(index); // as a pick from the drop-down list
+    };
+    choose(card.path() + QStringLiteral(" [CARD]"));
     EXPECT_EQ(dirDir()->Path(), card.path());
     EXPECT_EQ(form()->ActDir(), card.path());
     EXPECT_EQ(choice(), strings({"song.mp3"}));
+    choose(drives->volumes().first().text()); // the root volume, "/" without a label
+    EXPECT_EQ(dirDir()->Path(), music.path());
+    EXPECT_EQ(form()->ActDir(), music.path());
+    EXPECT_EQ(choice(), strings({"Track 2.MP3", "Track 10.mp3"}));
 
     drives->setMarker(QStringLiteral("b")); // while set, a drive change leaves the folders alone
-    drives->setDrive(QStringLiteral("/"));
-    EXPECT_EQ(dirDir()->Path(), card.path());
+    choose(card.path() + QStringLiteral(" [CARD]"));
+    EXPECT_EQ(dirDir()->Path(), music.path());
 }
 
 TEST_F(BrowserTest, LargeFolderListsEveryFile)

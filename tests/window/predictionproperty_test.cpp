@@ -194,7 +194,7 @@ void runCases(bool foldsCase, int count, unsigned firstSeed)
         QTest::mouseClick(w.get<QWidget>("cmdGo_0"), Qt::LeftButton);
         ASSERT_EQ(w.texts("lstResult"), foretold) << "folder: " << before.join(u'|').toStdString();
         ASSERT_TRUE(w.box.errors.isEmpty());
-        w.get<FolderList>("dirDir")->setPath(QStringLiteral("/"));
+        w.get<FolderList>("dirDir")->setFolder(QStringLiteral("/"));
     }
     std::printf("%d cases from seed %u (%s): foretold %d renames, %d names taken, %d given twice, "
                 "%d bad names, %d position faults\n",
