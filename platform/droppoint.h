@@ -16,8 +16,9 @@ namespace tessaly {
 class DropPoint : public QFrame {
     Q_OBJECT
 public:
-    // What a drag from the point allows; the receiver picks one.
-    static constexpr Qt::DropActions DragEffects = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    // What a drag from the point allows; the receiver picks one. Never Move: a file manager
+    // told to move the active folder would carry the user's music away.
+    static constexpr Qt::DropActions DragEffects = Qt::CopyAction | Qt::LinkAction;
 
     explicit DropPoint(QWidget* parent = nullptr);
 
