@@ -151,7 +151,10 @@ QString numberText(double value, const QString& decimalPoint)
                                        std::fabs(value), std::chars_format::scientific, 14);
     const std::string_view scientific(buffer.data(), written.ptr);
     const std::size_t e = scientific.find('e');
-    std::string digits = std::string(1, scientific[0]) + std::string(scientific.substr(2, e - 2));
+    // The digits without the point, appended one part after the other: g++ 12 takes the
+    // concatenation of two temporary strings for an overlapping copy at -O2 (-Wrestrict).
+    std::string digits(1, scientific[0]);
+    digits.append(scientific.substr(2, e - 2));
     int exponent = 0;
     std::from_chars(scientific.data() + e + (scientific[e + 1] == '+' ? 2 : 1),
                     scientific.data() + scientific.size(), exponent);
