@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs the build into a temporary prefix and checks what a desktop finds there: the
-# executable, a valid menu entry that names them, and the icon in every size.
+# executable, a valid menu entry that names them, the icon in every size, valid AppStream
+# metainfo that launches that entry, and a manual page that renders without a warning.
 # Usage: install_test.sh BUILD_DIR
 set -eu
 build=$1
@@ -31,4 +32,10 @@ done
 for key in Name GenericName Comment Categories; do
   [ -n "$(value $key)" ] || fail "desktop entry has no $key"
 done
+[ -f "$prefix/share/metainfo/org.tessaly.Tessaly.metainfo.xml" ] || fail "no metainfo"
+# validate-tree also checks that the metainfo's launchable is the installed desktop entry.
+report=$(appstreamcli validate-tree --no-net "$prefix" 2>&1) || fail "appstreamcli: $report"
+man=$prefix/share/man/man1/tessaly.1.gz
+lexgrog "$man" >/dev/null || fail "no man page whose NAME line whatis can read"
+report=$(gzip -dc "$man" | groff -man -ww -z 2>&1) && [ -z "$report" ] || fail "man page: $report"
 echo "installed and valid: $(cd "$prefix" && find . -type f | sort | tr '\n' ' ')"
