@@ -1,6 +1,6 @@
-#include "filesystem.h"
 #include "form1.h"
-#include "services.h"
+#include "posixfilesystem.h"
+#include "qtservices.h"
 
 #include <QApplication>
 

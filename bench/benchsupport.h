@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filesystem.h"
+#include "posixfilesystem.h"
 #include "services.h"
 
 #include <chrono>

@@ -215,8 +215,8 @@ long peakResidentKiB()
 }
 
 // Instructions of one PREVIEW, of the prediction within it, of one keystroke (two nested
-// previews, one prediction) and of one PROCEED over 10,000 names, counted by callgrind: repeatable whatever else
-// the machine is doing.
+// previews, one prediction) and of one PROCEED over 10,000 names, counted by callgrind: repeatable
+// whatever else the machine is doing.
 int callgrindFigures(const char* self)
 {
     for (const char* what : {"preview", "prediction", "keystroke", "proceed"}) {
@@ -309,8 +309,7 @@ int main(int argc, char** argv)
         std::printf("| %s | %d | %.0f ms | %.1f ms | %.1f ms | %.1f ms | %.1f ms | %.1f ms | %.0f "
                     "ms | %.0f ms | %.0f ms | %.2f | %.2f |\n",
                     qPrintable(r.where), r.count, r.browse, r.preview, r.prediction, r.keystroke,
-                    r.del, r.crop,
-                    r.proceed, r.renames, r.baseline, r.proceed / r.baseline,
+                    r.del, r.crop, r.proceed, r.renames, r.baseline, r.proceed / r.baseline,
                     r.renames / r.baseline);
     std::printf("peak resident memory: %.0f MB\n", peakResidentKiB() / 1024.0);
     return b.box.shown == 0 ? 0 : 2;

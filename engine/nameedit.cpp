@@ -1,5 +1,6 @@
 #include "nameedit.h"
 
+#include "asciicase.h"
 #include "int16.h"
 #include "runtimeerror.h"
 
@@ -35,9 +36,7 @@ enum class Case { Upper, Lower };
 inline char32_t caseOf(char32_t c, Case to)
 {
     if (c < 128) {
-        if (to == Case::Upper)
-            return c >= u'a' && c <= u'z' ? c - 32 : c;
-        return c >= u'A' && c <= u'Z' ? c + 32 : c;
+        return to == Case::Upper ? asciiUpper(c) : asciiLower(c);
     }
     return to == Case::Upper ? QChar::toUpper(c) : QChar::toLower(c);
 }
@@ -85,8 +84,7 @@ public:
     void setAscii(qsizetype i, Case to)
     {
         const char16_t c = m_data[i].unicode();
-        const char16_t m = to == Case::Upper ? (c >= 'a' && c <= 'z' ? char16_t(c - 32) : c)
-                                             : (c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c);
+        const char16_t m = to == Case::Upper ? asciiUpper(c) : asciiLower(c);
         if (m != c)
             writable()[i] = QChar(m);
     }
@@ -140,8 +138,7 @@ std::optional<QString> lowerAscii(const QString& find)
     for (QChar& c : out) {
         if (c.unicode() >= 128)
             return std::nullopt;
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(char16_t(c.unicode() + 32));
+        c = QChar(asciiLower(c.unicode()));
     }
     return out;
 }
@@ -152,7 +149,7 @@ std::optional<QString> lowerAscii(const QString& find)
 inline bool foldsTo(char16_t h, char16_t lower)
 {
     if (h < 128)
-        return (h >= 'A' && h <= 'Z' ? char16_t(h + 32) : h) == lower;
+        return asciiLower(h) == lower;
     return (h == 0x17F && lower == 's') || (h == 0x212A && lower == 'k');
 }
 

@@ -191,14 +191,9 @@ QString numberText(double value, const QString& decimalPoint)
     return out;
 }
 
-QString numberText(double value)
+QString normalNumberForm(const QString& text, const QString& decimalPoint)
 {
-    return numberText(value, QLocale::system().decimalPoint());
-}
-
-QString normalNumberForm(const QString& text)
-{
-    return numberText(leadingNumber(text));
+    return numberText(leadingNumber(text), decimalPoint);
 }
 
 } // namespace tessaly

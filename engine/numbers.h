@@ -21,10 +21,7 @@ qint16 readPosition(const QString& text);
 // `decimalPoint`, at most 15 significant digits, and magnitudes from 1E+15 up or below 1E-04
 // in the form "1.5E+20" / "1E-05". An infinity is written as the largest finite number.
 QString numberText(double value, const QString& decimalPoint);
-// The same with the system locale's decimal separator.
-QString numberText(double value);
-
 // A position field's normal form: the text of its leading number.
-QString normalNumberForm(const QString& text);
+QString normalNumberForm(const QString& text, const QString& decimalPoint);
 
 } // namespace tessaly

@@ -44,8 +44,8 @@ namespace {
 // What can be told of a file before the names taken matter, worked out a few files ahead.
 struct FirstLook {
     Prediction::Outcome outcome = Prediction::LeftAlone; // or BadName, or Renamed if free
-    bool exact = false; // the new name is its own exact name
-    size_t hash = 0;    // of the new name's key, for the lookups
+    bool exact = false;                                  // the new name is its own exact name
+    size_t hash = 0;                                     // of the new name's key, for the lookups
 };
 
 class Predictor {

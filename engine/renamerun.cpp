@@ -26,18 +26,34 @@ QString renamedLine(const QString& oldName, const QString& newName)
     return line;
 }
 
+bool concernsTheFileAlone(int code)
+{
+    return code == ErrorCode::FileExists || code == ErrorCode::FileNotFound ||
+           code == ErrorCode::BadFileName;
+}
+
 // The log line of a rename that failed in one of the ways that concern this file alone.
-std::optional<QString> outcomeLine(int code, const QString& oldName, const QString& newName)
+QString outcomeLine(int code, const QString& oldName, const QString& newName)
 {
     switch (code) {
     case ErrorCode::FileExists:
         return QStringLiteral("File ") + quoted(oldName) + QStringLiteral(" already exist");
     case ErrorCode::FileNotFound:
         return QStringLiteral("File ") + newName + QStringLiteral(" not found");
-    case ErrorCode::BadFileName:
-        return QStringLiteral("Bad file name ") + newName;
     default:
-        return std::nullopt;
+        return QStringLiteral("Bad file name ") + newName;
+    }
+}
+
+FileOutcome outcomeOf(int code)
+{
+    switch (code) {
+    case ErrorCode::FileExists:
+        return FileOutcome::NameExists;
+    case ErrorCode::FileNotFound:
+        return FileOutcome::NotFound;
+    default:
+        return FileOutcome::BadName;
     }
 }
 
@@ -78,6 +94,35 @@ RunErrorReport::Next RunErrorReport::report(const RunTimeError& error)
 bool leavesAlone(const QString& oldName, const QString& newName)
 {
     return newName == oldName || newName.isEmpty() || newName == u".";
+}
+
+GivenNames::GivenNames(std::function<bool()> foldsCase, qsizetype most)
+    : m_askFoldsCase(std::move(foldsCase)), m_most(most)
+{
+}
+
+void GivenNames::add(const QString& newName)
+{
+    if (m_exact.isEmpty())
+        m_exact.reserve(m_most);             // a run that renames nothing never gets here
+    const QString name = exactName(newName); // the same text, but for bytes not UTF-8
+    m_exact.insert(name);
+    if (m_foldsCase.value_or(false))
+        m_folded.insert(name.toCaseFolded());
+}
+
+bool GivenNames::contains(const FileEntry& chosen)
+{
+    if (m_exact.isEmpty())
+        return false;
+    if (!m_foldsCase) { // asked once, after the first rename
+        m_foldsCase = m_askFoldsCase();
+        if (*m_foldsCase)
+            for (const QString& given : std::as_const(m_exact))
+                m_folded.insert(given.toCaseFolded());
+    }
+    const QString name = exactName(chosen);
+    return m_exact.contains(name) || (*m_foldsCase && m_folded.contains(name.toCaseFolded()));
 }
 
 void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& chosen,
@@ -139,28 +184,38 @@ void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& ch
             continue;
         }
 
-        if (leavesAlone(old.name, name))
+        const auto tell = [&](FileOutcome o) {
+            if (sinks.outcome)
+                sinks.outcome(o);
+        };
+        if (leavesAlone(old.name, name)) {
+            tell(FileOutcome::LeftAlone);
             continue;
+        }
         // Exists, not found and bad name concern this file alone: they are logged and the run
         // goes on with the next file. Only the rename itself gives them that meaning.
-        std::optional<QString> outcome;
+        std::optional<int> code;
         const bool renamed = runStep(report, [&] {
             try {
                 sinks.rename(old, name);
             } catch (const RunTimeError& error) {
-                outcome = outcomeLine(error.code(), old.name, name);
-                if (!outcome)
+                if (!concernsTheFileAlone(error.code()))
                     throw;
+                code = error.code();
             }
         });
-        if (outcome) {
-            sinks.logLine(*outcome);
+        if (code) {
+            sinks.logLine(outcomeLine(*code, old.name, name));
+            tell(outcomeOf(*code));
             continue;
         }
         // A failed rename that is ignored renamed nothing, so it gets no "renamed to" line.
-        if (!renamed)
+        if (!renamed) {
+            tell(FileOutcome::FailedIgnored);
             continue;
+        }
         runStep(report, [&] { sinks.logLine(renamedLine(old.name, name)); });
+        tell(FileOutcome::Renamed);
     }
 }
 

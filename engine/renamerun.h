@@ -1,12 +1,13 @@
 #pragma once
 
-#include "filesystem.h"
+#include "names.h"
 #include "runtimeerror.h"
 #include "services.h"
 
 #include <functional>
 #include <optional>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 namespace tessaly {
@@ -81,6 +82,16 @@ struct PositionFaults {
     bool insert = false;
 };
 
+// What a PROCEED did with one chosen file.
+enum class FileOutcome : quint8 {
+    LeftAlone,    // its new name is its old one, empty or "."
+    Renamed,      // renamed and logged
+    NameExists,   // "already exist": another file has the new name
+    NotFound,     // "not found": the file is gone
+    BadName,      // "Bad file name": not a valid name
+    FailedIgnored // another failure, answered with Ignore: not renamed
+};
+
 struct RunSinks {
     std::function<void(const QString&)> previewLine; // PREVIEW: one line per chosen file
     std::function<void(const QString&)> logLine;     // PROCEED: the log (lstResult)
@@ -90,6 +101,30 @@ struct RunSinks {
     // PREVIEW, optional: right after each preview line, the position checks that failed for
     // its file (PROCEED logs them).
     std::function<void(PositionFaults)> previewFaults = {};
+    // PROCEED, optional: what became of each chosen file, in order.
+    std::function<void(FileOutcome)> outcome = {};
+};
+
+// The names a PROCEED has given to files so far, as exact names (equal when their bytes are).
+// A chosen name among them is no longer the chosen file: that one vanished before the run
+// reached it, and a file renamed earlier in the run took its name (a chosen file still there
+// would have stopped that rename). So a file is renamed at most once in a run. On a folder that
+// ignores case, another spelling of a given name finds that file too.
+class GivenNames {
+public:
+    // `foldsCase` tells whether the run's folder ignores case; it is asked once, after the
+    // first rename. `most` is the number of files the run may rename.
+    GivenNames(std::function<bool()> foldsCase, qsizetype most);
+
+    void add(const QString& newName);
+    bool contains(const FileEntry& chosen);
+
+private:
+    std::function<bool()> m_askFoldsCase;
+    const qsizetype m_most;
+    QSet<QString> m_exact;
+    QSet<QString> m_folded; // on a folder that ignores case
+    std::optional<bool> m_foldsCase;
 };
 
 // Whether PROCEED leaves a file alone: its new name is its old one (letters of different case

@@ -1,10 +1,16 @@
 #include "form1.h"
 
 #include <QEvent>
+#include <QLocale>
 
 namespace tessaly {
 
-Form1::Form1(Services services, QWidget* parent) : QWidget(parent), m_services(services)
+Form1::Form1(Services services, QWidget* parent)
+    : QWidget(parent), m_services(services),
+      m_marks([this](const RenameRules& rules, const std::vector<PositionFaults>& faults) {
+          markPreview(rules, faults);
+      }),
+      m_decimalPoint(QLocale::system().decimalPoint())
 {
     buildControls();
     connectBrowser();

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "previewmarks.h"
 #include "renamerun.h"
 
-#include <optional>
 #include <QWidget>
 #include <vector>
 
@@ -24,6 +24,10 @@ class MessageBoxService;
 class ClipboardService;
 class ProgramEnd;
 
+// The drive list's Marker while the window changes the drive itself: drvDrive_Change then
+// leaves the folder list where it is.
+inline const QString MovingDrive = QStringLiteral("b");
+
 // What the window needs of the outside world; tests pass their own.
 struct Services {
     FileSystem& fs;
@@ -38,6 +42,9 @@ class Form1 : public QWidget {
 public:
     static constexpr int ClientWidth = 794;
     static constexpr int ClientHeight = 553;
+    // The members of the cmdGo button array, by the index their clicks pass.
+    static constexpr int ProceedButton = 0; // "&PROCEED"
+    static constexpr int PreviewButton = 1; // the hidden "P&REVIEW"
 
     explicit Form1(Services services, QWidget* parent = nullptr);
     ~Form1() override;
@@ -50,7 +57,6 @@ protected:
 private:
     // layout
     void buildControls();
-    void applyTabOrder();
     void connectBrowser();
     void connectRun();
     void connectRulePanel();
@@ -71,25 +77,15 @@ private:
     // the rename run
     void cmdGo_Click(int Index);
     RenameRules ruleSettings() const;
+    void readPositions(RunErrorReport& report, RenameRules& rules);
+    // Whether the file list shows ActDir (its last read then knows the folder's names).
+    bool showsActDir() const;
+    bool foldsCase(const QString& folder) const;
+    // The run's rename: in ActDir, each file at most once.
+    void renameOnce(GivenNames& given, const FileEntry& old, const QString& newName);
+    void refreshAfterProceed(RunErrorReport& report);
     // Marks each preview line with what PROCEED would do with its file.
     void markPreview(const RenameRules& rules, const std::vector<PositionFaults>& faults);
-    // While one is alive, previews leave their marks for later: a handler whose previews follow
-    // one another (a tick's preview, then the edit's own) marks only the last one's lines when
-    // it is done, for the others are replaced before anyone sees them.
-    class MarksAtEnd {
-    public:
-        explicit MarksAtEnd(Form1& form);
-        ~MarksAtEnd();
-        MarksAtEnd(const MarksAtEnd&) = delete;
-        MarksAtEnd& operator=(const MarksAtEnd&) = delete;
-
-    private:
-        Form1& m_form;
-    };
-    struct PendingMarks {
-        RenameRules rules;
-        std::vector<PositionFaults> faults;
-    };
 
     // rule option panel
     void txtFrom_GotFocus();
@@ -126,7 +122,6 @@ private:
     // folder above the one that failed.
     template <typename Handler> void guarded(Handler handler);
     void browserFailed(const RunTimeError& error, const QString& folder);
-    QString nearestReadableFolder(const QString& below) const;
     void showDriveOfFolder();
 
     // drag-and-drop folder point (DragData: dragdata.h, declared by its use here)
@@ -142,8 +137,8 @@ private:
     bool m_activated = false;
     bool m_recovering = false;
     bool m_ended = false; // the error report ended the program (seen only where ending returns)
-    int m_marksHeld = 0;  // MarksAtEnd alive
-    std::optional<PendingMarks> m_pendingMarks; // the last preview's, while they are held
+    PreviewMarks m_marks;
+    const QString m_decimalPoint; // the system locale's, for the position fields' numbers
 
     // The controls, in tab order. Owned by the window (Qt parent); each carries its name as
     // objectName, by which tests and tools reach it.

@@ -116,20 +116,6 @@ template <typename Handler> void Form1::guarded(Handler handler)
     }
 }
 
-QString Form1::nearestReadableFolder(const QString& from) const
-{
-    const WaitCursor busy; // reads whole folders on the way up
-    for (QString p = normalFolderPath(from); !p.isEmpty(); p = parentFolder(p)) {
-        try {
-            m_services.fs.subfolders(p);
-            m_services.fs.files(p);
-            return p;
-        } catch (const RunTimeError&) {
-        }
-    }
-    return QStringLiteral("/");
-}
-
 void Form1::browserFailed(const RunTimeError& error, const QString& folder)
 {
     if (m_recovering)
@@ -139,7 +125,11 @@ void Form1::browserFailed(const RunTimeError& error, const QString& folder)
                                                                  QStringLiteral("\n\n") + folder);
     m_recovering = true;
     try {
-        const QString readable = nearestReadableFolder(dirDir->Path());
+        QString readable;
+        {
+            const WaitCursor busy; // reads whole folders on the way up
+            readable = nearestReadableFolder(m_services.fs, dirDir->Path());
+        }
         dirDir->setFolder(readable);
         dirDir_Change();
         flFile->Refresh();
@@ -160,10 +150,8 @@ void Form1::showDriveOfFolder()
     const Volume* v = volumeOf(volumes, dirDir->Path());
     if (!v)
         return;
-    const QString marker = drvDrive->Marker();
-    drvDrive->setMarker(QStringLiteral("b"));
+    const MarkerScope marker(*drvDrive, MovingDrive);
     drvDrive->setDrive(v->mountPoint);
-    drvDrive->setMarker(marker);
 }
 
 } // namespace tessaly

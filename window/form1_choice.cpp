@@ -44,14 +44,14 @@ void Form1::mnuPopUplstChoiceDel_Click()
     std::vector<bool> keep = lstChoice->selectedFlags();
     keep.flip();
     lstChoice->keepEntries(keep);
-    cmdGo_Click(1); // also when nothing was removed
+    cmdGo_Click(PreviewButton); // also when nothing was removed
 }
 
 // Crop keeps only the selected entries, still selected.
 void Form1::mnuPopUplstChoiceCrop_Click()
 {
     lstChoice->keepEntries(lstChoice->selectedFlags());
-    cmdGo_Click(1);
+    cmdGo_Click(PreviewButton);
 }
 
 void Form1::mnuPopUplstChoiceCopy_Click()

@@ -13,21 +13,6 @@ namespace tessaly {
 
 namespace {
 
-// Sets the drive list's Marker for a scope and empties it again, also when the scope fails.
-class MarkerScope {
-public:
-    MarkerScope(DriveList* drives, const QString& marker) : m_drives(drives)
-    {
-        m_drives->setMarker(marker);
-    }
-    ~MarkerScope() { m_drives->setMarker(QString()); }
-    MarkerScope(const MarkerScope&) = delete;
-    MarkerScope& operator=(const MarkerScope&) = delete;
-
-private:
-    DriveList* m_drives;
-};
-
 // The drive of a path: the listed volume whose mount point is the longest prefix of it.
 QString driveOf(const QList<Volume>& volumes, const QString& path)
 {
@@ -80,7 +65,7 @@ void Form1::picDragDrop_OLEDragDrop(DragData& Data, qint32& /*Effect*/, qint16 /
         item = m_actDir;
         {
             // While the drive changes, drvDrive_Change leaves the folder list alone.
-            const MarkerScope marker(drvDrive, QStringLiteral("b"));
+            const MarkerScope marker(*drvDrive, MovingDrive);
             drvDrive->Refresh(); // a volume mounted since the last look is found too
             drvDrive->setDrive(driveOf(drvDrive->volumes(), m_actDir));
         }
@@ -100,7 +85,7 @@ void Form1::dropFailed(const RunTimeError& error, const QString& item)
     // folder list: put it back, without moving the folders.
     try {
         const QString drive = driveOf(drvDrive->volumes(), dirDir->Path());
-        const MarkerScope marker(drvDrive, QStringLiteral("b"));
+        const MarkerScope marker(*drvDrive, MovingDrive);
         drvDrive->setDrive(drive);
     } catch (const RunTimeError&) {
     }

@@ -78,14 +78,6 @@ QIcon applicationIcon()
     return icon;
 }
 
-template <typename Control>
-Control* placed(Control* c, const char* name, int x, int y, int w, int h)
-{
-    c->setObjectName(QString::fromLatin1(name));
-    c->setGeometry(x, y, w, h);
-    return c;
-}
-
 } // namespace
 
 void Form1::buildControls()
@@ -100,59 +92,71 @@ void Form1::buildControls()
     const QFont button = buttonFont();
     FileSystem& fs = m_services.fs;
 
-    auto check = [this](const char* name, int x, int y, int value) {
-        auto* c = placed(new CheckBox(this), name, x, y, 17, 13);
-        c->setText(QStringLiteral("Check1")); // hidden behind the box's narrow width
-        c->setValue(value);
+    // Every control is made by one row of the table below, in tab order. A check box or text
+    // box names the label beside it (or a text of its own) as its name for screen readers.
+    QList<QWidget*> tabOrder;
+    std::vector<std::pair<QWidget*, const char*>> namedBy; // control, label name or own text
+    const auto place = [&](auto* c, const char* name, int x, int y, int w, int h) {
+        c->setObjectName(QString::fromLatin1(name));
+        c->setGeometry(x, y, w, h);
+        tabOrder.append(c);
         return c;
     };
-    auto text = [&](const char* name, int x, int y, int w, const char* initial) {
-        auto* t = placed(new TextBox(this), name, x, y, w, 19);
+    auto check = [&](const char* name, int x, int y, int value, const char* by) {
+        auto* c = place(new CheckBox(this), name, x, y, 17, 13);
+        c->setText(QStringLiteral("Check1")); // hidden behind the box's narrow width
+        c->setValue(value);
+        namedBy.emplace_back(c, by);
+        return c;
+    };
+    auto text = [&](const char* name, int x, int y, int w, const char* initial, const char* by) {
+        auto* t = place(new TextBox(this), name, x, y, w, 19);
         t->setFont(field);
         t->setText(QString::fromUtf8(initial));
+        namedBy.emplace_back(t, by);
         return t;
     };
-    auto label = [this](const char* name, int x, int y, int w, const char* caption) {
-        auto* l = placed(new Label(this), name, x, y, w, 17);
+    auto label = [&](const char* name, int x, int y, int w, const char* caption) {
+        auto* l = place(new Label(this), name, x, y, w, 17);
         l->setCaption(QString::fromUtf8(caption));
         fitCaption(l);
         return l;
     };
     auto command = [&](const char* name, int index, int x, int y, const char* caption) {
-        auto* b = placed(new CommandButton(index, this), name, x, y, 113, 25);
+        auto* b = place(new CommandButton(index, this), name, x, y, 113, 25);
         b->setText(QString::fromUtf8(caption));
         return b;
     };
 
-    // In tab order: tab, name, place and size, caption or initial text.
-    chkRepl2 = check("chkRepl2", 0, 8, 0);
-    txtFrom = text("txtFrom", 136, 8, 33, "1");
-    txtTo = text("txtTo", 192, 8, 33, "1");
-    txtWith2 = text("txtWith2", 320, 8, 121, "");
-    txtRepl = text("txtRepl", 80, 32, 209, "");
-    txtWith = text("txtWith", 320, 32, 121, "");
-    txtEras = text("txtEras", 80, 56, 209, "");
-    txtAdd = text("txtAdd", 80, 80, 209, "");
-    txtAft = text("txtAft", 376, 80, 33, "0");
-    txtFilter = text("txtFilter", 336, 104, 73, "*.mp3");
+    // In tab order: name, place and size, caption or initial text, name for screen readers.
+    chkRepl2 = check("chkRepl2", 0, 8, 0, "Label8");
+    txtFrom = text("txtFrom", 136, 8, 33, "1", "Label8");
+    txtTo = text("txtTo", 192, 8, 33, "1", "to Nr.");
+    txtWith2 = text("txtWith2", 320, 8, 121, "", "Replace chars with");
+    txtRepl = text("txtRepl", 80, 32, 209, "", "Label2");
+    txtWith = text("txtWith", 320, 32, 121, "", "Replace $ with");
+    txtEras = text("txtEras", 80, 56, 209, "", "Label1");
+    txtAdd = text("txtAdd", 80, 80, 209, "", "Label3");
+    txtAft = text("txtAft", 376, 80, 33, "0", "Label5");
+    txtFilter = text("txtFilter", 336, 104, 73, "*.mp3", "Label4");
     cmdRefresh_2 = command("cmdRefresh_2", 2, 416, 88, "&REFRESH");
-    cmdGo_0 = command("cmdGo_0", 0, 416, 120, "&PROCEED");
-    txtDir = text("txtDir", 48, 152, 481, "");
-    txtEx = text("txtEx", 48, 176, 481, "");
-    flFile = placed(new FileList(fs, this), "flFile", 0, 328, 265, 227);
-    lstChoice = placed(new ListBox(this), "lstChoice", 265, 328, 264, 225);
-    drvDrive = placed(new DriveList(fs, this), "drvDrive", 536, 8, 257, 21);
-    dirDir = placed(new FolderList(fs, this), "dirDir", 536, 32, 257, 156);
-    lstResult = placed(new ListBox(this), "lstResult", 0, 200, 793, 109);
-    chkRepl = check("chkRepl", 0, 32, 0);
-    chkEras = check("chkEras", 0, 56, 0);
-    chkAll = check("chkAll", 296, 56, 1);
-    chkAdd = check("chkAdd", 0, 80, 0);
-    chkCapi = check("chkCapi", 0, 104, 0);
-    chkUp = check("chkUp", 0, 128, 0);
-    chkLow = check("chkLow", 168, 128, 0);
-    cmdGo_1 = command("cmdGo_1", 1, 416, 152, "P&REVIEW");
-    lstPreview = placed(new ListBox(this), "lstPreview", 529, 328, 264, 225);
+    cmdGo_0 = command("cmdGo_0", ProceedButton, 416, 120, "&PROCEED");
+    txtDir = text("txtDir", 48, 152, 481, "", "Label11");
+    txtEx = text("txtEx", 48, 176, 481, "", "Label12");
+    flFile = place(new FileList(fs, this), "flFile", 0, 328, 265, 227);
+    lstChoice = place(new ListBox(this), "lstChoice", 265, 328, 264, 225);
+    drvDrive = place(new DriveList(fs, this), "drvDrive", 536, 8, 257, 21);
+    dirDir = place(new FolderList(fs, this), "dirDir", 536, 32, 257, 156);
+    lstResult = place(new ListBox(this), "lstResult", 0, 200, 793, 109);
+    chkRepl = check("chkRepl", 0, 32, 0, "Label2");
+    chkEras = check("chkEras", 0, 56, 0, "Label1");
+    chkAll = check("chkAll", 296, 56, 1, "Label15");
+    chkAdd = check("chkAdd", 0, 80, 0, "Label3");
+    chkCapi = check("chkCapi", 0, 104, 0, "Label7");
+    chkUp = check("chkUp", 0, 128, 0, "Label13");
+    chkLow = check("chkLow", 168, 128, 0, "Label14");
+    cmdGo_1 = command("cmdGo_1", PreviewButton, 416, 152, "P&REVIEW");
+    lstPreview = place(new ListBox(this), "lstPreview", 529, 328, 264, 225);
     Label1 = label("Label1", 24, 56, 57, "Erase $");
     Label2 = label("Label2", 24, 32, 57, "Replace $");
     Label4 = label("Label4", 296, 104, 33, "Filter");
@@ -171,8 +175,24 @@ void Form1::buildControls()
     Label16 = label("Label16", 0, 312, 137, "Files (suitable for mask filter)");
     Label17 = label("Label17", 264, 312, 121, "Files chosen for rename");
     Label18 = label("Label18", 528, 312, 57, "Preview");
-    picDragDrop = placed(new DropPoint(this), "picDragDrop", 448, 32, 81, 49);
+    picDragDrop = place(new DropPoint(this), "picDragDrop", 448, 32, 81, 49);
     Label19 = label("Label19", 448, 8, 81, "Drag && Drop Dir");
+
+    // Tab goes through the table's order. It passes over the labels and the drop point, which
+    // take no focus (Qt links no such widget), and the hidden "P&REVIEW" button, which Qt never
+    // focuses. The check boxes
+    // stay: they are the only way to switch a rule on or off from the keyboard (four rules
+    // have no field whose typing would tick them, and typing never clears a box). lstResult
+    // and lstPreview stay too: a long log or preview scrolls from the keyboard only with the
+    // focus, and a screen reader reads a list's entries only there.
+    tabOrder.removeIf([](const QWidget* w) { return w->focusPolicy() == Qt::NoFocus; });
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    // The check boxes show no caption of their own: screen readers take the label's.
+    for (auto [control, by] : namedBy) {
+        const auto* l = findChild<Label*>(QString::fromLatin1(by));
+        control->setAccessibleName(l ? l->text() : QString::fromUtf8(by));
+    }
 
     // Settings beyond place and text.
     for (TextBox* t : {txtFrom, txtTo, txtAft})
@@ -188,26 +208,6 @@ void Form1::buildControls()
     lstResult->setToolTip(QStringLiteral("Result"));
     lstPreview->setToolTip(QStringLiteral("Preview"));
     picDragDrop->setToolTip(QStringLiteral("Drag & Drop Directory Point"));
-
-    // The check boxes show no caption of their own; screen readers take the label's.
-    const std::pair<CheckBox*, Label*> namedBy[] = {
-        {chkRepl2, Label8}, {chkRepl, Label2}, {chkEras, Label1}, {chkAll, Label15},
-        {chkAdd, Label3},   {chkCapi, Label7}, {chkUp, Label13},  {chkLow, Label14}};
-    for (auto [box, by] : namedBy)
-        box->setAccessibleName(by->text());
-    const std::pair<TextBox*, const char*> fieldNames[] = {{txtFrom, "Replace chars from Nr."},
-                                                           {txtTo, "to Nr."},
-                                                           {txtWith2, "Replace chars with"},
-                                                           {txtRepl, "Replace $"},
-                                                           {txtWith, "Replace $ with"},
-                                                           {txtEras, "Erase $"},
-                                                           {txtAdd, "Add $"},
-                                                           {txtAft, "after Char Nr."},
-                                                           {txtFilter, "Filter"},
-                                                           {txtDir, "Directory"},
-                                                           {txtEx, "File E.G."}};
-    for (auto [box, name] : fieldNames)
-        box->setAccessibleName(QString::fromUtf8(name));
     for (ListBox* l : {lstChoice, lstResult, lstPreview})
         l->setAccessibleName(l->toolTip());
     flFile->setAccessibleName(Label16->text());
@@ -227,26 +227,6 @@ void Form1::buildControls()
                                QStringLiteral("Crop sel.      Space"));
     mnuPopUplstChoice->addItem(QStringLiteral("mnuPopUplstChoiceCopy"),
                                QStringLiteral("Copy sel."));
-
-    applyTabOrder();
-}
-
-void Form1::applyTabOrder()
-{
-    // The table's order. Tab stops at every control that can hold the focus. It passes over
-    // the labels and the drop point, which take no focus, and the hidden "P&REVIEW" button,
-    // which Qt never focuses. The check boxes stay: they are the only way to switch a rule on
-    // or off from the keyboard (four rules have no field whose typing would tick them, and
-    // typing never clears a box). lstResult and lstPreview stay too: a long log or preview
-    // scrolls from the keyboard only with the focus, and a screen reader reads a list's
-    // entries only there.
-    const QList<QWidget*> order = {chkRepl2,  txtFrom, txtTo,   txtWith2,   txtRepl,      txtWith,
-                                   txtEras,   txtAdd,  txtAft,  txtFilter,  cmdRefresh_2, cmdGo_0,
-                                   txtDir,    txtEx,   flFile,  lstChoice,  drvDrive,     dirDir,
-                                   lstResult, chkRepl, chkEras, chkAll,     chkAdd,       chkCapi,
-                                   chkUp,     chkLow,  cmdGo_1, lstPreview, picDragDrop};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
 }
 
 } // namespace tessaly

@@ -53,18 +53,18 @@ void Form1::txtAft_GotFocus()
 // normal, writes the same text (raising nothing) and ends; both runs preview.
 void Form1::normaliseAndPreview(TextBox* box, CheckBox* rule)
 {
-    const MarksAtEnd once(*this);
-    box->setText(normalNumberForm(box->Text()));
+    const auto once = m_marks.hold();
+    box->setText(normalNumberForm(box->Text(), m_decimalPoint));
     box->setSelStart(int(box->Text().size()));
     rule->setValue(1); // a box that was clear raises its own preview first
-    cmdGo_Click(1);
+    cmdGo_Click(PreviewButton);
 }
 
 void Form1::tickAndPreview(CheckBox* rule)
 {
-    const MarksAtEnd once(*this);
+    const auto once = m_marks.hold();
     rule->setValue(1);
-    cmdGo_Click(1);
+    cmdGo_Click(PreviewButton);
 }
 
 void Form1::txtFrom_Change()
@@ -102,35 +102,35 @@ void Form1::txtAdd_Change()
 
 void Form1::chkRepl2_Click()
 {
-    cmdGo_Click(1);
+    cmdGo_Click(PreviewButton);
 }
 void Form1::chkRepl_Click()
 {
-    cmdGo_Click(1);
+    cmdGo_Click(PreviewButton);
 }
 void Form1::chkEras_Click()
 {
-    cmdGo_Click(1);
+    cmdGo_Click(PreviewButton);
 }
 void Form1::chkAll_Click()
 {
-    cmdGo_Click(1);
+    cmdGo_Click(PreviewButton);
 }
 void Form1::chkAdd_Click()
 {
-    cmdGo_Click(1);
+    cmdGo_Click(PreviewButton);
 }
 void Form1::chkCapi_Click()
 {
-    cmdGo_Click(1);
+    cmdGo_Click(PreviewButton);
 }
 void Form1::chkUp_Click()
 {
-    cmdGo_Click(1);
+    cmdGo_Click(PreviewButton);
 }
 void Form1::chkLow_Click()
 {
-    cmdGo_Click(1);
+    cmdGo_Click(PreviewButton);
 }
 
 } // namespace tessaly

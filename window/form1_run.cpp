@@ -14,9 +14,7 @@
 #include "textbox.h"
 #include "waitcursor.h"
 
-#include <functional>
 #include <optional>
-#include <QSet>
 
 namespace tessaly {
 
@@ -38,49 +36,6 @@ public:
 private:
     ListBox* m_list;
     QList<FileEntry> m_lines;
-};
-
-// The names the run has given to files so far, as exact names (equal when their bytes are). A
-// chosen name among them is no longer the chosen file: that one vanished before the run
-// reached it, and a file renamed earlier in the run took its name (a chosen file still there
-// would have stopped that rename). On a folder that ignores case, another spelling of a given
-// name finds that file too.
-class GivenNames {
-public:
-    GivenNames(std::function<bool()> foldsCase, qsizetype most)
-        : m_askFoldsCase(std::move(foldsCase)), m_most(most)
-    {
-    }
-
-    void add(const QString& newName)
-    {
-        if (m_exact.isEmpty())
-            m_exact.reserve(m_most); // a PREVIEW never gets here
-        const QString name = exactName(newName); // the same text, but for bytes not UTF-8
-        m_exact.insert(name);
-        if (m_foldsCase.value_or(false))
-            m_folded.insert(name.toCaseFolded());
-    }
-    bool contains(const FileEntry& chosen)
-    {
-        if (m_exact.isEmpty())
-            return false;
-        if (!m_foldsCase) { // asked once, after the first rename
-            m_foldsCase = m_askFoldsCase();
-            if (*m_foldsCase)
-                for (const QString& given : std::as_const(m_exact))
-                    m_folded.insert(given.toCaseFolded());
-        }
-        const QString name = exactName(chosen);
-        return m_exact.contains(name) || (*m_foldsCase && m_folded.contains(name.toCaseFolded()));
-    }
-
-private:
-    std::function<bool()> m_askFoldsCase;
-    const qsizetype m_most;
-    QSet<QString> m_exact;
-    QSet<QString> m_folded; // on a folder that ignores case
-    std::optional<bool> m_foldsCase;
 };
 
 // How a preview line shows what PROCEED would do with its file: unchanged names muted, names
@@ -131,23 +86,10 @@ RenameRules Form1::ruleSettings() const
     return r; // the three positions are read by steps of their own
 }
 
-Form1::MarksAtEnd::MarksAtEnd(Form1& form) : m_form(form)
-{
-    ++m_form.m_marksHeld;
-}
-
-Form1::MarksAtEnd::~MarksAtEnd()
-{
-    if (--m_form.m_marksHeld > 0 || !m_form.m_pendingMarks)
-        return;
-    const PendingMarks last = std::move(*m_form.m_pendingMarks);
-    m_form.m_pendingMarks.reset();
-    if (!m_form.m_ended)
-        m_form.markPreview(last.rules, last.faults);
-}
-
 void Form1::markPreview(const RenameRules& rules, const std::vector<PositionFaults>& faults)
 {
+    if (m_ended)
+        return;
     // One preview line per chosen file, in order: the new names the run computed.
     const QList<FileEntry>& chosen = lstChoice->entries();
     const QList<FileEntry>& lines = lstPreview->entries();
@@ -166,7 +108,7 @@ void Form1::cmdGo_Click(int Index)
 {
     if (m_ended)
         return;
-    const RunMode mode = Index == 0 ? RunMode::Proceed : RunMode::Preview;
+    const RunMode mode = Index == ProceedButton ? RunMode::Proceed : RunMode::Preview;
     if (m_actDir.isEmpty())
         return; // 1. no folder chosen yet: nothing is read, cleared or renamed
 
@@ -175,79 +117,90 @@ void Form1::cmdGo_Click(int Index)
     if (mode == RunMode::Proceed)
         busy.emplace();
     // A line per chosen file: a preview line, or in PROCEED mostly one log line.
-    LineBuffer preview(lstPreview, mode == RunMode::Preview ? lstChoice->ListCount() : 0);
-    LineBuffer log(lstResult, mode == RunMode::Proceed ? lstChoice->ListCount() : 0);
+    const qsizetype files = lstChoice->ListCount();
+    LineBuffer preview(lstPreview, mode == RunMode::Preview ? files : 0);
+    LineBuffer log(lstResult, mode == RunMode::Proceed ? files : 0);
     RunErrorReport report(m_services.box, m_services.end, [&] {
         preview.flush();
         log.flush();
     });
-    FileSystem& fs = m_services.fs;
     try {
         // 2. There are no drive letters to make current.
-        runStep(report, [&] { fs.setCurrentFolder(m_actDir); }); // 3.
+        runStep(report, [&] { m_services.fs.setCurrentFolder(m_actDir); }); // 3.
         if (mode == RunMode::Proceed)
             runStep(report, [&] { lstResult->Clear(); }); // 4.
         runStep(report, [&] { lstPreview->Clear(); });    // 5.
+        m_marks.drop();                                   // the lines they were for are gone
         RenameRules rules = ruleSettings();
-        runStep(report, [&] { rules.rangeFrom = readPosition(txtFrom->Text()); }); // 6.
-        runStep(report, [&] { rules.rangeTo = readPosition(txtTo->Text()); });     // 7.
-        runStep(report, [&] { rules.insertPos = readPosition(txtAft->Text()); });  // 8.
+        readPositions(report, rules); // 6. to 8.
 
-        // 9. to 21. Names are resolved in ActDir; a file is renamed at most once.
-        // The file list's last read of the folder knows how it compares names; another folder
-        // is asked.
-        GivenNames given(
-            [&] {
-                return flFile->Path() == normalFolderPath(m_actDir)
-                           ? flFile->folderNames().foldsCase()
-                           : fs.foldsCase(m_actDir);
-            },
-            lstChoice->ListCount());
-        RunSinks sinks{[&](const QString& line) { preview.add(line); },
-                       [&](const QString& line) { log.add(line); },
-                       [&](const FileEntry& old, const QString& newName) {
-                           if (given.contains(old))
-                               throw RunTimeError(ErrorCode::FileNotFound);
-                           fs.rename(m_actDir, old.bytes(), newName);
-                           given.add(newName);
-                       }};
+        // 9. to 21.
+        GivenNames given([this] { return foldsCase(m_actDir); }, files);
+        RunSinks sinks{
+            [&](const QString& line) { preview.add(line); },
+            [&](const QString& line) { log.add(line); },
+            [&](const FileEntry& old, const QString& newName) { renameOnce(given, old, newName); }};
         // A preview also tells what PROCEED would do with each file, judged from the folder's
         // names as the file list last read them (the folder is never read per keystroke).
-        const bool predict =
-            mode == RunMode::Preview && flFile->Path() == normalFolderPath(m_actDir);
-        m_pendingMarks.reset(); // the lines they were for are gone
+        const bool predict = mode == RunMode::Preview && showsActDir();
         std::vector<PositionFaults> faults;
         if (predict) {
-            faults.reserve(size_t(lstChoice->ListCount()));
+            faults.reserve(size_t(files));
             sinks.previewFaults = [&](PositionFaults f) { faults.push_back(f); };
         }
         runFiles(mode, rules, lstChoice->entries(), sinks, report);
         preview.flush();
         log.flush();
-        if (predict) {
-            if (m_marksHeld > 0)
-                m_pendingMarks = PendingMarks{rules, std::move(faults)};
-            else
-                markPreview(rules, faults);
-        }
-        if (mode == RunMode::Preview)
-            return;
-
-        // 22.
-        runStep(report, [&] { drvDrive->Refresh(); });                      // a.
-        runStep(report, [&] { dirDir->Refresh(); });                        // b.
-        runStep(report, [&] { flFile->Refresh(); });                        // c.
-        runStep(report, [&] { ChooseAllFiles(); });                         // d.
-        runStep(report, [&] { fs.setCurrentFolder(QStringLiteral("/")); }); // e.
-        // f. Each box that was ticked runs a whole PREVIEW, nested, as it is cleared.
-        const MarksAtEnd once(*this);
-        for (CheckBox* box : {chkAdd, chkCapi, chkEras, chkLow, chkRepl, chkRepl2, chkUp}) {
-            runStep(report, [&] { box->setValue(0); });
-            if (m_ended)
-                return;
-        }
+        if (predict)
+            m_marks.ran(std::move(rules), std::move(faults));
+        if (mode == RunMode::Proceed)
+            refreshAfterProceed(report); // 22.
     } catch (const RunEnded&) {
         m_ended = true;
+    }
+}
+
+void Form1::readPositions(RunErrorReport& report, RenameRules& rules)
+{
+    runStep(report, [&] { rules.rangeFrom = readPosition(txtFrom->Text()); }); // 6.
+    runStep(report, [&] { rules.rangeTo = readPosition(txtTo->Text()); });     // 7.
+    runStep(report, [&] { rules.insertPos = readPosition(txtAft->Text()); });  // 8.
+}
+
+bool Form1::showsActDir() const
+{
+    return flFile->Path() == normalFolderPath(m_actDir);
+}
+
+bool Form1::foldsCase(const QString& folder) const
+{
+    // The file list's last read of the folder knows how it compares names; another folder is
+    // asked.
+    return showsActDir() ? flFile->folderNames().foldsCase() : m_services.fs.foldsCase(folder);
+}
+
+void Form1::renameOnce(GivenNames& given, const FileEntry& old, const QString& newName)
+{
+    // Names are resolved in ActDir; a file is renamed at most once.
+    if (given.contains(old))
+        throw RunTimeError(ErrorCode::FileNotFound);
+    m_services.fs.rename(m_actDir, old.bytes(), newName);
+    given.add(newName);
+}
+
+void Form1::refreshAfterProceed(RunErrorReport& report)
+{
+    runStep(report, [&] { drvDrive->Refresh(); });                                 // a.
+    runStep(report, [&] { dirDir->Refresh(); });                                   // b.
+    runStep(report, [&] { flFile->Refresh(); });                                   // c.
+    runStep(report, [&] { ChooseAllFiles(); });                                    // d.
+    runStep(report, [&] { m_services.fs.setCurrentFolder(QStringLiteral("/")); }); // e.
+    // f. Each box that was ticked runs a whole PREVIEW, nested, as it is cleared.
+    const auto once = m_marks.hold();
+    for (CheckBox* box : {chkAdd, chkCapi, chkEras, chkLow, chkRepl, chkRepl2, chkUp}) {
+        runStep(report, [&] { box->setValue(0); });
+        if (m_ended)
+            return;
     }
 }
 

@@ -229,8 +229,8 @@ TEST(CapitalizeWords, EveryPairOfAsciiCharactersAfterALetter)
 {
     // "q" + a + b for every two ASCII characters: a follows a word character, b follows a.
     const auto separator = [](char16_t c) {
-        return !((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') ||
-                 (c >= u'a' && c <= u'z') || c == u'\'');
+        return !((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') ||
+                 c == u'\'');
     };
     const auto lower = [](char16_t c) { return QChar(c).toLower().unicode(); };
     const auto upper = [](char16_t c) { return QChar(c).toUpper().unicode(); };

@@ -130,8 +130,7 @@ TEST(Prediction, FollowsTheRunFileByFile)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(predict(FolderNames(c.folder, false), entries(c.chosen), c.newNames),
-                  c.expected);
+        EXPECT_EQ(predict(FolderNames(c.folder, false), entries(c.chosen), c.newNames), c.expected);
     }
 }
 
@@ -178,8 +177,7 @@ TEST(Prediction, OnAFolderThatFoldsCaseComparesWithoutRegardToCase)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(predict(FolderNames(c.folder, true), entries(c.chosen), c.newNames),
-                  c.expected);
+        EXPECT_EQ(predict(FolderNames(c.folder, true), entries(c.chosen), c.newNames), c.expected);
     }
 }
 
@@ -270,7 +268,8 @@ TEST(Prediction, LongRunsKeepTrackOfEveryRename)
     for (int i = 0; i < 5000; ++i)
         ahead.append(i % 10 == 8 ? QStringLiteral("%1.mp3").arg(i + 1)
                                  : QStringLiteral("new %1.mp3").arg(i));
-    const std::vector<Predicted> fails = predict(FolderNames(folder, false), entries(folder), ahead);
+    const std::vector<Predicted> fails =
+        predict(FolderNames(folder, false), entries(folder), ahead);
     for (int i = 0; i < 5000; ++i)
         ASSERT_EQ(fails[size_t(i)].outcome, i % 10 == 8 ? Exists : Renamed) << i;
 }

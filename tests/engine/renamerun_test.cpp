@@ -5,9 +5,9 @@
 #include <QSet>
 
 using namespace tessaly;
-using tessaly::test::u8;
 using tessaly::test::FakeMessageBox;
 using tessaly::test::FakeProgramEnd;
+using tessaly::test::u8;
 
 namespace {
 
@@ -452,21 +452,20 @@ TEST_F(RenameRun, PreviewTellsEachFilesPositionFaultsWhereProceedLogsThem)
     };
     run(RunMode::Preview, rules, names);
     EXPECT_EQ(preview, (QStringList{u8("ab+"), u8("x.+mp3"), u8("lo+name.mp3")}));
-    EXPECT_EQ(faults, (std::vector<std::pair<bool, bool>>{{false, false}, {true, false},
-                                                          {false, false}}));
+    EXPECT_EQ(faults,
+              (std::vector<std::pair<bool, bool>>{{false, false}, {true, false}, {false, false}}));
     rules.insertPos = 4;
     faults.clear();
     preview.clear();
     run(RunMode::Preview, rules, names);
-    EXPECT_EQ(faults, (std::vector<std::pair<bool, bool>>{{false, true}, {true, false},
-                                                          {false, false}}));
+    EXPECT_EQ(faults,
+              (std::vector<std::pair<bool, bool>>{{false, true}, {true, false}, {false, false}}));
     EXPECT_TRUE(log.isEmpty());
 
     faults.clear();
     run(RunMode::Proceed, rules, names);
     EXPECT_TRUE(faults.empty()) << "PROCEED logs instead";
     EXPECT_EQ(log, (QStringList{u8("Invalid position index: 4"), renamed("abc.mp3", "ab"),
-                                u8("Invalid position range: 3 to 7"),
-                                renamed("x.mp3", "x.mp+3"),
+                                u8("Invalid position range: 3 to 7"), renamed("x.mp3", "x.mp+3"),
                                 renamed("longer name.mp3", "lona+me.mp3")}));
 }

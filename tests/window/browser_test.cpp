@@ -6,8 +6,8 @@
 #include "listbox.h"
 #include "simplecontrols.h"
 #include "tempfolder.h"
-#include "testsupport.h"
 #include "textbox.h"
+#include "windowfixture.h"
 
 #include <QDir>
 #include <QTest>

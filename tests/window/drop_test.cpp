@@ -7,8 +7,8 @@
 #include "form1.h"
 #include "listbox.h"
 #include "tempfolder.h"
-#include "testsupport.h"
 #include "textbox.h"
+#include "windowfixture.h"
 
 #include <fcntl.h>
 #include <QApplication>

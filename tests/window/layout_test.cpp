@@ -4,8 +4,8 @@
 #include "folderlist.h"
 #include "listbox.h"
 #include "simplecontrols.h"
-#include "testsupport.h"
 #include "textbox.h"
+#include "windowfixture.h"
 
 #include <QAction>
 #include <QFontInfo>

@@ -34,10 +34,8 @@ QImage imageOf(const QIcon& icon)
 std::vector<Look> looks(ListBox* list)
 {
     const QPalette palette = list->palette();
-    const QImage warning =
-        imageOf(list->style()->standardIcon(QStyle::SP_MessageBoxWarning));
-    const QImage notice =
-        imageOf(list->style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    const QImage warning = imageOf(list->style()->standardIcon(QStyle::SP_MessageBoxWarning));
+    const QImage notice = imageOf(list->style()->standardIcon(QStyle::SP_MessageBoxInformation));
     std::vector<Look> out;
     QAbstractItemModel* model = list->model();
     for (int row = 0; row < model->rowCount(); ++row) {
@@ -47,8 +45,8 @@ std::vector<Look> looks(ListBox* list)
         if (brush.isValid()) {
             const QColor c = brush.value<QBrush>().color();
             l.colour = c == palette.color(QPalette::PlaceholderText) ? Look::Muted
-                       : c == warningColour(palette)                  ? Look::Warning
-                                                                      : Look::Other;
+                       : c == warningColour(palette)                 ? Look::Warning
+                                                                     : Look::Other;
         }
         const QVariant icon = i.data(Qt::DecorationRole);
         if (icon.isValid()) {
@@ -152,10 +150,10 @@ TEST_F(PreviewMarksTest, UnchangedNamesAreMutedAndRenamesPlain)
 TEST_F(PreviewMarksTest, NamesThatWouldFailAreMarkedWithTheirReason)
 {
     rangeTo("taken"); // a file that is not chosen
-    EXPECT_EQ(preview(),
-              (std::vector<Look>{failing("taken.mp3", "A file named \"taken.mp3\" already exists"),
-                                 failing("taken.mp3", "A file named \"taken.mp3\" already exists"),
-                                 failing("taken.mp3", "A file named \"taken.mp3\" already exists")}));
+    EXPECT_EQ(preview(), (std::vector<Look>{
+                             failing("taken.mp3", "A file named \"taken.mp3\" already exists"),
+                             failing("taken.mp3", "A file named \"taken.mp3\" already exists"),
+                             failing("taken.mp3", "A file named \"taken.mp3\" already exists")}));
     rangeTo("new"); // the first gets it, the others would fail
     EXPECT_EQ(preview(),
               (std::vector<Look>{plain("new.mp3"),
@@ -194,9 +192,8 @@ TEST(PreviewMarks, ChainsFollowTheRunsOrder)
         EXPECT_EQ(looks(window.get<ListBox>("lstPreview")),
                   (std::vector<Look>{plain("a.mp3"), plain("ab.mp3")}));
         QTest::mouseClick(window.get<QWidget>("cmdGo_0"), Qt::LeftButton);
-        EXPECT_EQ(window.texts("lstResult"),
-                  strings({"File \"ab.mp3\" renamed to \"a.mp3\"",
-                           "File \"abb.mp3\" renamed to \"ab.mp3\""}));
+        EXPECT_EQ(window.texts("lstResult"), strings({"File \"ab.mp3\" renamed to \"a.mp3\"",
+                                                      "File \"abb.mp3\" renamed to \"ab.mp3\""}));
     }
     {
         // The other way round: "a.mp3" wants the name of "ab.mp3", which is still there.
@@ -209,9 +206,8 @@ TEST(PreviewMarks, ChainsFollowTheRunsOrder)
                   (std::vector<Look>{failing("ab.mp3", "A file named \"ab.mp3\" already exists"),
                                      plain("abb.mp3")}));
         QTest::mouseClick(window.get<QWidget>("cmdGo_0"), Qt::LeftButton);
-        EXPECT_EQ(window.texts("lstResult"),
-                  strings({"File \"a.mp3\" already exist",
-                           "File \"ab.mp3\" renamed to \"abb.mp3\""}));
+        EXPECT_EQ(window.texts("lstResult"), strings({"File \"a.mp3\" already exist",
+                                                      "File \"ab.mp3\" renamed to \"abb.mp3\""}));
     }
 }
 
@@ -249,9 +245,9 @@ TEST_F(PreviewMarksTest, ProceedDoesWhatThePreviewSaid)
     rangeTo("new");
     ASSERT_EQ(preview()[1].colour, Look::Warning);
     proceed();
-    EXPECT_EQ(lines("lstResult"), strings({"File \"a_1.mp3\" renamed to \"new.mp3\"",
-                                           "File \"b_2.mp3\" already exist",
-                                           "File \"c_3.mp3\" already exist"}));
+    EXPECT_EQ(lines("lstResult"),
+              strings({"File \"a_1.mp3\" renamed to \"new.mp3\"", "File \"b_2.mp3\" already exist",
+                       "File \"c_3.mp3\" already exist"}));
     // The nested previews after PROCEED mark the re-read folder: every rule is off.
     EXPECT_EQ(preview(), (std::vector<Look>{muted("b_2.mp3"), muted("c_3.mp3"), muted("new.mp3"),
                                             muted("taken.mp3")}));

@@ -1,0 +1,92 @@
+#include "filelist.h"
+
+#include "mask.h"
+#include "naturalorder.h"
+#include "runtimeerror.h"
+#include "waitcursor.h"
+
+#include <QKeyEvent>
+
+namespace tessaly {
+
+FileList::FileList(FileSystem& fs, QWidget* parent)
+    : QListView(parent), m_fs(fs), m_model(new NameListModel(this))
+{
+    setModel(m_model);
+    setUniformItemSizes(true);
+    setEditTriggers(NoEditTriggers);
+    setSelectionMode(SingleSelection);
+    connect(this, &QAbstractItemView::clicked, this, &FileList::Click);
+
+    // Like a new process, the list starts in the working folder.
+    try {
+        m_path = normalFolderPath(m_fs.currentFolder());
+        read(m_path);
+    } catch (const RunTimeError&) {
+    }
+}
+
+void FileList::read(const QString& folder)
+{
+    const WaitCursor busy; // a folder of many thousand files takes a noticeable while
+    const Mask mask(m_pattern);
+    FolderListing listing = m_fs.listing(folder);
+    QList<FileEntry> shown;
+    shown.reserve(listing.files.size());
+    for (FileEntry& e : listing.files)
+        if (mask.matches(e.name))
+            shown.append(std::move(e));
+    sortNatural(shown);
+    m_model->setEntries(std::move(shown));
+    m_names = std::move(listing.names);
+}
+
+void FileList::setPath(const QString& path)
+{
+    const QString folder = normalFolderPath(path);
+    if (folder == m_path)
+        return;
+    read(folder);
+    m_path = folder;
+    Q_EMIT PathChange();
+}
+
+void FileList::setPattern(const QString& pattern)
+{
+    if (pattern == m_pattern)
+        return;
+    m_pattern = pattern;
+    Refresh();
+    Q_EMIT PatternChange();
+}
+
+void FileList::Refresh()
+{
+    try {
+        read(m_path);
+    } catch (const RunTimeError&) {
+        m_model->setEntries({});
+        m_names = {};
+        throw;
+    }
+}
+
+QString FileList::List(qsizetype index) const
+{
+    return index >= 0 && index < m_model->size() ? m_model->at(index).name : QString();
+}
+
+qsizetype FileList::ListIndex() const
+{
+    return currentIndex().isValid() ? currentIndex().row() : -1;
+}
+
+void FileList::keyPressEvent(QKeyEvent* event)
+{
+    const QModelIndex before = currentIndex();
+    QListView::keyPressEvent(event);
+    if (currentIndex() != before && currentIndex().isValid())
+        Q_EMIT Click(); // picking an entry with the keys is a click too
+}
+
+} // namespace tessaly

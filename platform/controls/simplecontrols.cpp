@@ -1,0 +1,77 @@
+#include "simplecontrols.h"
+
+#include <QCursor>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace tessaly {
+
+CheckBox::CheckBox(QWidget* parent) : QCheckBox(parent)
+{
+    // stateChanged is emitted for program writes and user clicks alike, only on a real
+    // change; `clicked` would miss program writes.
+    connect(this, &QCheckBox::stateChanged, this, &CheckBox::Click);
+}
+
+int CheckBox::Value() const
+{
+    switch (checkState()) {
+    case Qt::Unchecked:
+        return 0;
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    }
+    return 0;
+}
+
+void CheckBox::setValue(int value)
+{
+    setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+}
+
+void CheckBox::paintEvent(QPaintEvent* /*event*/)
+{
+    // Fusion's indicator is 14 pixels high, one more than the window's 13-pixel boxes, and lost
+    // its bottom edge; the style's own focus frame went round the caption, outside the box.
+    // So the indicator is drawn fitted into the height; Fusion marks keyboard focus on it.
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const int side =
+        qMin(height(), style()->pixelMetric(QStyle::PM_IndicatorHeight, &option, this));
+    option.rect = QStyle::alignedRect(layoutDirection(), Qt::AlignLeft | Qt::AlignVCenter,
+                                      QSize(side, side), rect());
+    painter.drawPrimitive(QStyle::PE_IndicatorCheckBox, option);
+}
+
+CommandButton::CommandButton(int index, QWidget* parent) : QPushButton(parent), m_index(index)
+{
+    connect(this, &QPushButton::clicked, this, [this] { Q_EMIT Click(m_index); });
+}
+
+void Label::setCaption(const QString& caption)
+{
+    QString shown;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size())
+            ++i; // "&&" shows one "&"; a lone "&" only marks a mnemonic
+        shown += caption[i];
+    }
+    setText(shown);
+}
+
+QAction* PopupMenu::addItem(const QString& name, const QString& caption)
+{
+    QAction* action = addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+void PopupMenu::popupAtMouse()
+{
+    popup(QCursor::pos());
+}
+
+} // namespace tessaly

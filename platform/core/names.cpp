@@ -1,0 +1,220 @@
+#include "names.h"
+
+#include <climits>
+#include <cstring>
+
+namespace tessaly {
+
+bool isValidUtf8(const char* data, qsizetype size)
+{
+    const auto* s = reinterpret_cast<const unsigned char*>(data);
+    qsizetype i = 0;
+    while (i < size) {
+        const unsigned char c = s[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra;
+        char32_t min;
+        char32_t cp;
+        if ((c & 0xE0) == 0xC0) {
+            extra = 1, min = 0x80, cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2, min = 0x800, cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3, min = 0x10000, cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (size - i <= extra)
+            return false;
+        for (int k = 1; k <= extra; ++k) {
+            if ((s[i + k] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (s[i + k] & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+FileEntry decodeFileName(const char* data, qsizetype size)
+{
+    if (isValidUtf8(data, size))
+        return {QString::fromUtf8(data, size), {}};
+    return {QString::fromLatin1(data, size), QByteArray(data, size)};
+}
+
+QByteArray encodePath(const QString& path)
+{
+    if (isExactName(path))
+        return path.toUtf8(); // no lone surrogates stand for bytes: plain UTF-8
+    QByteArray out;
+    out.reserve(path.size());
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const char16_t u = path[i].unicode();
+        if (u >= 0xDC80 && u <= 0xDCFF &&
+            (i == 0 || !QChar::isHighSurrogate(path[i - 1].unicode()))) {
+            out += QStringView(path).mid(start, i - start).toUtf8();
+            out += char(u - 0xDC00);
+            start = i + 1;
+        }
+    }
+    out += QStringView(path).mid(start).toUtf8();
+    return out;
+}
+
+QString decodePath(const QByteArray& bytes)
+{
+    if (isValidUtf8(bytes.constData(), bytes.size()))
+        return QString::fromUtf8(bytes);
+    // Decode the valid stretches as UTF-8 and carry every other byte as a lone surrogate.
+    QString out;
+    qsizetype i = 0;
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.constData());
+    while (i < bytes.size()) {
+        const unsigned char c = s[i];
+        int len = c < 0x80             ? 1
+                  : (c & 0xE0) == 0xC0 ? 2
+                  : (c & 0xF0) == 0xE0 ? 3
+                  : (c & 0xF8) == 0xF0 ? 4
+                                       : 0;
+        if (len > 0 && i + len <= bytes.size() && isValidUtf8(bytes.constData() + i, len)) {
+            out += QString::fromUtf8(bytes.constData() + i, len);
+            i += len;
+        } else {
+            out += QChar(char16_t(0xDC00 + c));
+            ++i;
+        }
+    }
+    return out;
+}
+
+QString exactName(const FileEntry& entry)
+{
+    return entry.raw.isEmpty() ? entry.name : decodePath(entry.raw);
+}
+
+namespace {
+
+struct UnitScan {
+    bool slashOrNul = false;
+    bool surrogate = false;
+};
+
+// One pass over a text's UTF-16 units, four at a time as one 64-bit word: (w - ones) & ~w
+// sets a lane's top bit exactly when a word has a zero lane (the classic test for a zero byte,
+// on 16-bit lanes), so the units sought are first turned into zeros.
+UnitScan scanUnits(QStringView text)
+{
+    constexpr quint64 ones = 0x0001000100010001;
+    const auto zeroLanes = [](quint64 four) { return (four - ones) & ~four; };
+    quint64 slashOrNul = 0;
+    quint64 surrogate = 0;
+    const char16_t* units = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    for (; i + 4 <= size; i += 4) {
+        quint64 four;
+        std::memcpy(&four, units + i, sizeof four);
+        slashOrNul |= zeroLanes(four) | zeroLanes(four ^ (ones * u'/'));
+        // A surrogate's top five bits are 11011.
+        surrogate |= zeroLanes((four & (ones * 0xF800)) ^ (ones * 0xD800));
+    }
+    UnitScan scan{(slashOrNul & (ones << 15)) != 0, (surrogate & (ones << 15)) != 0};
+    for (; i < size; ++i) {
+        scan.slashOrNul |= units[i] == u'/' || units[i] == 0;
+        scan.surrogate |= QChar::isSurrogate(units[i]);
+    }
+    return scan;
+}
+
+} // namespace
+
+bool isExactName(QStringView text)
+{
+    // Only lone surrogates stand for bytes; a pair is left to the slow way too, for a lone one
+    // next to it may turn out to be part of a character.
+    return !scanUnits(text).surrogate;
+}
+
+QString exactName(const QString& newName)
+{
+    return isExactName(newName) ? newName : decodePath(encodePath(newName));
+}
+
+NewNameCheck checkNewName(const QString& name)
+{
+    const UnitScan scan = scanUnits(name);
+    // "/" and NUL bytes come only from those characters. A UTF-16 unit takes at most 3 bytes,
+    // so only a long name needs encoding to know its length.
+    const bool valid = !name.isEmpty() && !(name.size() <= 2 && (name == u"." || name == u"..")) &&
+                       !scan.slashOrNul &&
+                       (name.size() * 3 <= NAME_MAX || encodePath(name).size() <= NAME_MAX);
+    return {valid, !scan.surrogate};
+}
+
+bool isValidNewName(const QString& name)
+{
+    return checkNewName(name).valid;
+}
+
+FolderNames::FolderNames(QList<QString> names, bool foldsCase) : m_foldsCase(foldsCase)
+{
+    m_keys.reserve(names.size());
+    if (!foldsCase) {
+        m_names = std::move(names);
+        for (const QString& name : std::as_const(m_names))
+            m_keys.insert(name); // the names of one folder differ
+        return;
+    }
+    // Where names that differ only in case meet, the first one stands for them.
+    m_names.reserve(names.size());
+    m_folded.reserve(names.size());
+    for (const QString& name : std::as_const(names)) {
+        m_folded.append(key(name));
+        if (m_keys.insert(m_folded.constLast()))
+            m_names.append(name);
+        else
+            m_folded.removeLast();
+    }
+}
+
+QString normalFolderPath(const QString& path)
+{
+    if (path.isEmpty())
+        return path;
+    QStringList kept;
+    const QStringList parts = path.split(u'/', Qt::SkipEmptyParts);
+    for (const QString& p : parts) {
+        if (p == u".")
+            continue;
+        if (p == u"..") {
+            if (!kept.isEmpty())
+                kept.removeLast();
+            continue;
+        }
+        kept.append(p);
+    }
+    return u'/' + kept.join(u'/');
+}
+
+QString parentFolder(const QString& path)
+{
+    const QString p = normalFolderPath(path);
+    if (p.isEmpty() || p == u"/")
+        return {};
+    const qsizetype cut = p.lastIndexOf(u'/');
+    return cut <= 0 ? QStringLiteral("/") : p.left(cut);
+}
+
+QString joinPath(const QString& folder, const QString& name)
+{
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
+} // namespace tessaly

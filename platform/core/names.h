@@ -1,0 +1,82 @@
+#pragma once
+
+#include "nameset.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+// File names and paths: their bytes on disk and the texts that stand for them, and what makes a
+// valid new name. Pure functions, no file system.
+
+namespace tessaly {
+
+// A file name as listed: the text shown and worked on, and the bytes on disk when they
+// differ from that text's UTF-8 (names that are not valid UTF-8 are shown decoded as
+// Latin-1, so every byte stays a distinct, editable character).
+struct FileEntry {
+    QString name;
+    QByteArray raw; // empty when the bytes on disk are name.toUtf8()
+
+    QByteArray bytes() const { return raw.isEmpty() ? name.toUtf8() : raw; }
+    friend bool operator==(const FileEntry&, const FileEntry&) = default;
+};
+
+// Paths travel as QString; bytes that are not UTF-8 are carried as the lone surrogates
+// U+DC80..U+DCFF, so a path read from disk always maps back to the same bytes.
+QByteArray encodePath(const QString& path);
+QString decodePath(const QByteArray& bytes);
+bool isValidUtf8(const char* data, qsizetype size);
+FileEntry decodeFileName(const char* data, qsizetype size);
+
+// A name as a text equal to another exactly when their bytes on disk are equal: the bytes as
+// decodePath reads them. For an entry, its bytes; for a new name, the bytes a rename gives it.
+QString exactName(const FileEntry& entry);
+QString exactName(const QString& newName);
+// Whether a text is its own exact name: without surrogates it is just the UTF-8 it encodes to.
+bool isExactName(QStringView text);
+// Whether a file can be given this name: not empty, "." or "..", without "/" or NUL (which
+// would reach another folder or cut the name) and at most 255 bytes once encoded.
+bool isValidNewName(const QString& name);
+// Both in one look at a new name: isValidNewName and isExactName.
+struct NewNameCheck {
+    bool valid;
+    bool exact;
+};
+NewNameCheck checkNewName(const QString& name);
+
+// The names of every entry of a folder (files of every kind, dot files, subfolders) as one
+// read found them, compared the way that folder compares names: exactly, or without regard to
+// case. Names are exact names (see exactName), so they are equal exactly when their bytes are.
+class FolderNames {
+public:
+    FolderNames() = default;
+    FolderNames(QList<QString> names, bool foldsCase);
+
+    bool foldsCase() const { return m_foldsCase; }
+    qsizetype size() const { return m_keys.size(); }
+    // The form in which `name` compares with the names of this folder.
+    QString key(const QString& name) const { return m_foldsCase ? name.toCaseFolded() : name; }
+    // The index of the entry whose name has this key, or -1; `hash` is NameSet::hashOf(key).
+    qsizetype indexOf(QStringView key) const { return m_keys.indexOf(key); }
+    qsizetype indexOf(QStringView key, size_t hash) const { return m_keys.indexOf(key, hash); }
+    void prefetch(size_t hash) const { m_keys.prefetch(hash); }
+    // An entry's name as the folder spells it.
+    const QString& spelling(qsizetype index) const { return m_names[index]; }
+
+private:
+    QList<QString> m_names;  // by index
+    QList<QString> m_folded; // their keys, where the folder folds case
+    NameSet m_keys;          // over m_names or m_folded
+    bool m_foldsCase = false;
+};
+
+// "/a/b/" -> "/a/b", "" -> "", "/" stays "/"; "." and ".." segments resolved.
+QString normalFolderPath(const QString& path);
+// The folder above `path`, or an empty text at the root.
+QString parentFolder(const QString& path);
+// `folder` joined with a bare name.
+QString joinPath(const QString& folder, const QString& name);
+
+} // namespace tessaly

@@ -1,0 +1,268 @@
+#include "mask.h"
+#include "naturalorder.h"
+#include "posixfilesystem.h"
+#include "runtimeerror.h"
+#include "tempfolder.h"
+#include "testsupport.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <QCollator>
+#include <QLocale>
+#include <random>
+#include <unistd.h>
+
+using namespace tessaly;
+using tessaly::test::TempFolder;
+
+TEST(Mask, MatchesWildcardsWithoutRegardToCase)
+{
+    struct {
+        const char* mask;
+        const char* name;
+        bool matches;
+    } cases[] = {
+        {"*.mp3", "song.mp3", true},
+        {"*.mp3", "SONG.MP3", true},
+        {"*.mp3", "song.mp3x", false},
+        {"*.mp3", "song.mp", false},
+        {"*.mp3", ".mp3", true},
+        {"*", "anything", true},
+        {"*.*", "no_dot", true},
+        {"", "whatever.txt", true},
+        {"?.mp3", "a.mp3", true},
+        {"?.mp3", "ab.mp3", false},
+        {"a*b*c", "aXXbYYc", true},
+        {"a*b*c", "aXXcYYb", false},
+        {"*ÄRZTE*", "die ärzte - 01.mp3", true},
+        {"track??.*", "Track07.ogg", true},
+        {"**", "", true},
+        {"x", "", false},
+        {"*a", "banana", true},
+        {"*an*an*", "banana", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Mask(QString::fromUtf8(c.mask)).matches(QString::fromUtf8(c.name)), c.matches)
+            << c.mask << " vs " << c.name;
+}
+
+TEST(NaturalOrder, SortsNumbersByValueAndIgnoresCase)
+{
+    QStringList names = {QStringLiteral("Track 10.mp3"), QStringLiteral("track 2.mp3"),
+                         QStringLiteral("Track 1.mp3"), QStringLiteral("b.mp3"),
+                         QStringLiteral("A.mp3")};
+    sortNatural(names);
+    EXPECT_EQ(names, (QStringList{QStringLiteral("A.mp3"), QStringLiteral("b.mp3"),
+                                  QStringLiteral("Track 1.mp3"), QStringLiteral("track 2.mp3"),
+                                  QStringLiteral("Track 10.mp3")}));
+}
+
+TEST(NaturalOrder, NamesEqualButForCaseHaveAFixedOrder)
+{
+    QStringList a = {QStringLiteral("x.mp3"), QStringLiteral("X.mp3")};
+    QStringList b = {QStringLiteral("X.mp3"), QStringLiteral("x.mp3")};
+    sortNatural(a);
+    sortNatural(b);
+    EXPECT_EQ(a, b);
+}
+
+TEST(Paths, NormalFormHasNoTrailingSeparatorButAtTheRoot)
+{
+    struct {
+        const char* in;
+        const char* out;
+    } cases[] = {{"/", "/"},          {"//", "/"},  {"/a/b/", "/a/b"}, {"/a//b", "/a/b"},
+                 {"/a/./b/..", "/a"}, {"/..", "/"}, {"", ""}};
+    for (const auto& c : cases)
+        EXPECT_EQ(normalFolderPath(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
+    EXPECT_EQ(parentFolder(QStringLiteral("/a/b")), QStringLiteral("/a"));
+    EXPECT_EQ(parentFolder(QStringLiteral("/a")), QStringLiteral("/"));
+    EXPECT_EQ(parentFolder(QStringLiteral("/")), QString());
+}
+
+TEST(Paths, BytesThatAreNotUtf8SurviveTheRoundTrip)
+{
+    const QByteArray raw("caf\xe9/\xff\xfe/ok\xc3\xa9");
+    const QString decoded = decodePath(raw);
+    EXPECT_EQ(encodePath(decoded), raw);
+    EXPECT_TRUE(decoded.endsWith(QStringLiteral("ok\u00e9")));
+    EXPECT_EQ(encodePath(QStringLiteral("/Musik/Motörhead 😀")),
+              QStringLiteral("/Musik/Motörhead 😀").toUtf8());
+}
+
+TEST(Paths, Utf8Validation)
+{
+    struct {
+        QByteArray bytes;
+        bool valid;
+    } cases[] = {
+        {"plain", true},
+        {"\xc3\xa9", true},
+        {"\xe9", false},
+        {"\xc0\xaf", false},
+        {"\xed\xa0\x80", false},
+        {"\xf0\x9f\x98\x80", true},
+        {"\xf4\x90\x80\x80", false},
+        {"\xe2\x82", false},
+        {"", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(isValidUtf8(c.bytes.constData(), c.bytes.size()), c.valid)
+            << c.bytes.toHex().constData();
+}
+
+TEST(Paths, VolumeOfAPathIsTheLongestMountPointAboveIt)
+{
+    const QList<Volume> volumes = {{QStringLiteral("/"), {}},
+                                   {QStringLiteral("/media/card"), QStringLiteral("CARD")},
+                                   {QStringLiteral("/media/cardx"), {}}};
+    EXPECT_EQ(volumeOf(volumes, QStringLiteral("/media/card/Music"))->label,
+              QStringLiteral("CARD"));
+    EXPECT_EQ(volumeOf(volumes, QStringLiteral("/media/card"))->label, QStringLiteral("CARD"));
+    EXPECT_EQ(volumeOf(volumes, QStringLiteral("/media/cards"))->mountPoint, QStringLiteral("/"));
+    EXPECT_EQ(volumeOf(volumes, QStringLiteral("/media/cardx/a"))->mountPoint,
+              QStringLiteral("/media/cardx"));
+    EXPECT_EQ(volumes[1].text(), QStringLiteral("/media/card [CARD]"));
+}
+
+TEST(PosixFileSystem, ListsFilesAndFoldersButNoDotEntries)
+{
+    TempFolder t(
+        {QStringLiteral("b.mp3"), QStringLiteral(".hidden.mp3"), QStringLiteral("sub/x.mp3")});
+    t.folder(QStringLiteral(".dotfolder"));
+    ASSERT_EQ(symlink("b.mp3", t.pathOf(QStringLiteral("link.mp3")).toUtf8().constData()), 0);
+    ASSERT_EQ(symlink("missing", t.pathOf(QStringLiteral("broken.mp3")).toUtf8().constData()), 0);
+    PosixFileSystem fs;
+    QStringList files;
+    for (const FileEntry& e : fs.files(t.path()))
+        files.append(e.name);
+    files.sort();
+    EXPECT_EQ(files, (QStringList{QStringLiteral("b.mp3"), QStringLiteral("link.mp3")}));
+    EXPECT_EQ(fs.subfolders(t.path()), QStringList{QStringLiteral("sub")});
+}
+
+TEST(PosixFileSystem, NamesThatAreNotUtf8AreShownAsLatin1AndKeepTheirBytes)
+{
+    TempFolder t;
+    const QByteArray raw = t.path().toUtf8() + "/Mot\xf6rhead.mp3";
+    const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    PosixFileSystem fs;
+    const QList<FileEntry> files = fs.files(t.path());
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(files[0].name, QStringLiteral("Motörhead.mp3"));
+    EXPECT_EQ(files[0].bytes(), QByteArray("Mot\xf6rhead.mp3"));
+}
+
+TEST(PosixFileSystem, FailuresCarryTheirCodes)
+{
+    TempFolder t({QStringLiteral("file.mp3")});
+    PosixFileSystem fs;
+    auto codeOf = [](auto&& call) {
+        try {
+            call();
+        } catch (const RunTimeError& e) {
+            return e.code();
+        }
+        return 0;
+    };
+    EXPECT_EQ(codeOf([&] { fs.files(t.pathOf(QStringLiteral("gone"))); }), ErrorCode::PathNotFound);
+    EXPECT_EQ(codeOf([&] { fs.subfolders(t.pathOf(QStringLiteral("file.mp3"))); }),
+              ErrorCode::PathNotFound);
+    EXPECT_EQ(codeOf([&] { fs.setCurrentFolder(t.pathOf(QStringLiteral("gone"))); }),
+              ErrorCode::PathNotFound);
+    EXPECT_EQ(codeOf([&] { fs.attributes(t.pathOf(QStringLiteral("gone"))); }),
+              ErrorCode::FileNotFound);
+    EXPECT_EQ(fs.attributes(t.path()) & FolderAttribute, FolderAttribute);
+    EXPECT_EQ(fs.attributes(t.pathOf(QStringLiteral("file.mp3"))) & FolderAttribute, 0);
+}
+
+TEST(RunTimeError, OsFailuresMapToCodes)
+{
+    struct {
+        int err;
+        bool onFolder;
+        int code;
+    } cases[] = {
+        {EEXIST, false, 58},  {ENOTEMPTY, false, 58},    {ENOENT, false, 53},  {ENOENT, true, 76},
+        {ENOTDIR, false, 76}, {ENAMETOOLONG, false, 52}, {EACCES, false, 70},  {EPERM, false, 70},
+        {EROFS, false, 75},   {EBUSY, false, 75},        {ETXTBSY, false, 75}, {ENOSPC, false, 61},
+        {EDQUOT, false, 61},  {EIO, false, 57},          {ELOOP, false, 75},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(errnoError(c.err, c.onFolder).code(), c.code) << c.err;
+    EXPECT_EQ(RunTimeError(6).description(), QStringLiteral("Overflow"));
+    EXPECT_EQ(RunTimeError(76).description(), QStringLiteral("Path not found"));
+    EXPECT_FALSE(errnoError(ELOOP).description().isEmpty());
+}
+
+namespace {
+
+// The order the collator itself gives, ties by code units: what the fast path must reproduce.
+QStringList collatorSorted(QStringList names)
+{
+    QLocale locale = QLocale::system();
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator c(locale);
+    c.setNumericMode(true);
+    c.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
+        const int r = c.compare(a, b);
+        return r != 0 ? r < 0 : a < b;
+    });
+    return names;
+}
+
+} // namespace
+
+TEST(NaturalOrder, GivesExactlyTheCollatorsOrder)
+{
+    // Pieces that stress the weights: accents, case, punctuation, leading zeros, long numbers,
+    // letter pairs that some languages sort as one letter, and characters outside Latin.
+    const QStringList pieces = {QStringLiteral("e"),
+                                QStringLiteral("é"),
+                                QStringLiteral("E"),
+                                QStringLiteral("è"),
+                                QStringLiteral("ch"),
+                                QStringLiteral("h"),
+                                QStringLiteral("c"),
+                                QStringLiteral("z"),
+                                QStringLiteral("_"),
+                                QStringLiteral("-"),
+                                QStringLiteral(" "),
+                                QStringLiteral("."),
+                                QStringLiteral("0"),
+                                QStringLiteral("07"),
+                                QStringLiteral("7"),
+                                QStringLiteral("10"),
+                                QStringLiteral("123456789012345678901"),
+                                QStringLiteral("ö"),
+                                QStringLiteral("o"),
+                                QStringLiteral("aa"),
+                                QStringLiteral("å"),
+                                QStringLiteral("ß"),
+                                QStringLiteral("ss"),
+                                QStringLiteral("("),
+                                QStringLiteral("'"),
+                                QStringLiteral("Ä"),
+                                QStringLiteral("&")};
+    const QStringList rare = {QStringLiteral("æ"), QStringLiteral("日本"), QStringLiteral("Ω")};
+    std::mt19937 random(12345);
+    for (int round = 0; round < 40; ++round) {
+        QStringList names;
+        for (int n = 0; n < 60; ++n) {
+            QString name;
+            const int parts = 1 + int(random() % 5);
+            for (int p = 0; p < parts; ++p)
+                name += pieces[random() % pieces.size()];
+            if (round % 4 == 3 && n == 0)
+                name += rare[random() % rare.size()]; // forces the full collation
+            names.append(name + QStringLiteral(".mp3"));
+        }
+        QStringList sorted = names;
+        sortNatural(sorted);
+        ASSERT_EQ(sorted, collatorSorted(names)) << "round " << round;
+    }
+}

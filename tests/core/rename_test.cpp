@@ -1,0 +1,834 @@
+#include "posixfilesystem.h"
+#include "runtimeerror.h"
+#include "tempfolder.h"
+#include "testsupport.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <functional>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+using namespace tessaly;
+using tessaly::test::codeOf;
+using tessaly::test::TempFolder;
+using tessaly::test::u8;
+
+namespace {
+
+// The raw names of a folder, "." and ".." left out, sorted.
+QList<QByteArray> rawNames(const QString& folder)
+{
+    QList<QByteArray> out;
+    if (DIR* d = opendir(encodePath(folder).constData())) {
+        while (const dirent* e = readdir(d))
+            if (QByteArray(e->d_name) != "." && QByteArray(e->d_name) != "..")
+                out.append(QByteArray(e->d_name));
+        closedir(d);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+QByteArray readRaw(const QString& folder, const QByteArray& name)
+{
+    QFile f(decodePath(encodePath(folder) + '/' + name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+void createRaw(const QString& folder, const QByteArray& name, const QByteArray& content)
+{
+    const int fd = ::open((encodePath(folder) + '/' + name).constData(),
+                          O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0) << name.constData();
+    ASSERT_EQ(::write(fd, content.constData(), size_t(content.size())), content.size());
+    ::close(fd);
+}
+
+} // namespace
+
+// ---- the platform's own behaviour, on this machine's file systems ---------------------
+
+TEST(RenameFacts, NoReplaceRefusesExistingNamesButPlainRenameBetweenHardLinksDoesNothing)
+{
+    TempFolder t({QStringLiteral("a"), QStringLiteral("b")});
+    const QByteArray pa = encodePath(t.pathOf(QStringLiteral("a")));
+    const QByteArray pb = encodePath(t.pathOf(QStringLiteral("b")));
+    const QByteArray pc = encodePath(t.pathOf(QStringLiteral("c")));
+    const char* a = pa.constData();
+    const char* b = pb.constData();
+    const char* c = pc.constData();
+    errno = 0;
+    EXPECT_EQ(renameat2(AT_FDCWD, a, AT_FDCWD, b, RENAME_NOREPLACE), -1);
+    EXPECT_EQ(errno, EEXIST);
+    errno = 0;
+    EXPECT_EQ(renameat2(AT_FDCWD, a, AT_FDCWD, a, RENAME_NOREPLACE), -1);
+    EXPECT_EQ(errno, EEXIST) << "a rename onto the file's own name";
+    errno = 0;
+    EXPECT_EQ(link(a, b), -1);
+    EXPECT_EQ(errno, EEXIST);
+    ASSERT_EQ(link(a, c), 0);
+    errno = 0;
+    EXPECT_EQ(renameat2(AT_FDCWD, a, AT_FDCWD, c, RENAME_NOREPLACE), -1);
+    EXPECT_EQ(errno, EEXIST) << "a rename onto another hard link of the same file";
+    EXPECT_EQ(::rename(a, c), 0) << "POSIX: a rename between links of one file does nothing";
+    EXPECT_TRUE(t.exists(QStringLiteral("a")));
+    EXPECT_TRUE(t.exists(QStringLiteral("c")));
+}
+
+// ---- renames in a real folder ------------------------------------------------------------
+
+TEST(PosixRename, RenamesTheFileAndKeepsItsContent)
+{
+    TempFolder t;
+    t.file(QStringLiteral("old.mp3"), "music");
+    PosixFileSystem fs;
+    fs.rename(t.path(), "old.mp3", QStringLiteral("new.mp3"));
+    EXPECT_EQ(t.names(), QStringList{QStringLiteral("new.mp3")});
+    EXPECT_EQ(t.read(QStringLiteral("new.mp3")), "music");
+    fs.rename(t.path() + u'/', "new.mp3", QStringLiteral("again.mp3"));
+    EXPECT_EQ(t.names(), QStringList{QStringLiteral("again.mp3")});
+}
+
+TEST(PosixRename, NeverReplacesAnotherFile)
+{
+    struct {
+        const char* from;
+        const char* to;
+        bool hardLink; // `to` is another hard link of `from`
+    } cases[] = {
+        {"a.mp3", "b.mp3", false},       {"a.mp3", "a.mp3", false}, // the file's own name
+        {"song.mp3", "song.MP3", false}, // another file apart only in case
+        {"a.mp3", "b.mp3", true},        {"song.mp3", "SONG.mp3", true},
+    };
+    for (const auto& c : cases) {
+        TempFolder t;
+        const QString from = u8(c.from);
+        const QString to = u8(c.to);
+        t.file(from, "first");
+        if (c.hardLink)
+            ASSERT_EQ(
+                link(encodePath(t.pathOf(from)).constData(), encodePath(t.pathOf(to)).constData()),
+                0);
+        else if (from != to)
+            t.file(to, "second");
+        const QStringList before = t.names();
+        PosixFileSystem fs;
+        EXPECT_EQ(codeOf([&] { fs.rename(t.path(), from.toUtf8(), to); }), ErrorCode::FileExists)
+            << c.from << " -> " << c.to << (c.hardLink ? " (hard link)" : "");
+        EXPECT_EQ(t.names(), before) << c.from << " -> " << c.to;
+        EXPECT_EQ(t.read(from), "first");
+        EXPECT_EQ(t.read(to), from == to || c.hardLink ? "first" : "second");
+    }
+}
+
+TEST(PosixRename, MissingFileOrFolderFail)
+{
+    TempFolder t({QStringLiteral("target.mp3"), QStringLiteral("plain")});
+    PosixFileSystem fs;
+    EXPECT_EQ(codeOf([&] { fs.rename(t.path(), "gone.mp3", QStringLiteral("x.mp3")); }),
+              ErrorCode::FileNotFound);
+    EXPECT_EQ(codeOf([&] { fs.rename(t.path(), "gone.mp3", QStringLiteral("target.mp3")); }),
+              ErrorCode::FileNotFound)
+        << "a missing file counts before an existing target";
+    EXPECT_EQ(
+        codeOf([&] { fs.rename(t.pathOf(QStringLiteral("nofolder")), "a", QStringLiteral("b")); }),
+        ErrorCode::PathNotFound);
+    EXPECT_EQ(
+        codeOf([&] { fs.rename(t.pathOf(QStringLiteral("plain")), "a", QStringLiteral("b")); }),
+        ErrorCode::PathNotFound)
+        << "the folder is a file";
+    EXPECT_EQ(codeOf([&] { fs.rename(QString(), "a", QStringLiteral("b")); }),
+              ErrorCode::PathNotFound);
+    // Old names that are not names of the folder's files never reach another file.
+    t.file(QStringLiteral("sub/inner"));
+    for (const QByteArray& old : {QByteArray(), QByteArray("."), QByteArray(".."),
+                                  QByteArray("sub/inner"), QByteArray("target.mp3\0x", 12)})
+        EXPECT_EQ(codeOf([&] { fs.rename(t.path(), old, QStringLiteral("moved")); }),
+                  ErrorCode::FileNotFound)
+            << old.toHex().constData();
+    EXPECT_FALSE(t.exists(QStringLiteral("moved")));
+    EXPECT_TRUE(t.exists(QStringLiteral("sub/inner")));
+}
+
+TEST(PosixRename, InvalidNewNamesFailAndMoveNothing)
+{
+    const QString nul = QStringLiteral("a") + QChar(0) + QStringLiteral("b");
+    const QString names[] = {
+        QString(),
+        QStringLiteral("."),
+        QStringLiteral(".."),
+        QStringLiteral("a/b"),
+        QStringLiteral("sub/x.mp3"),
+        QStringLiteral("../x.mp3"),
+        QStringLiteral("/tmp/x.mp3"),
+        QStringLiteral("x.mp3/"),
+        nul,
+        QString(256, u'x'),
+        QString(128, QChar(0xE9)), // 128 characters, 256 bytes
+    };
+    for (const QString& name : names) {
+        TempFolder t;
+        t.file(QStringLiteral("old.mp3"));
+        t.folder(QStringLiteral("a"));
+        t.folder(QStringLiteral("sub"));
+        PosixFileSystem fs;
+        EXPECT_EQ(codeOf([&] { fs.rename(t.path(), "old.mp3", name); }), ErrorCode::BadFileName)
+            << name.toStdString();
+        EXPECT_EQ(t.names(), (QStringList{QStringLiteral("a"), QStringLiteral("old.mp3"),
+                                          QStringLiteral("sub")}));
+        EXPECT_TRUE(t.names(QStringLiteral("a")).isEmpty());
+        EXPECT_TRUE(t.names(QStringLiteral("sub")).isEmpty());
+    }
+}
+
+TEST(PosixRename, NamesUpToTheLimitOf255BytesAreValid)
+{
+    const QString names[] = {
+        QString(255, u'x'),
+        QString(85, QChar(0x20AC)), // "€" is 3 bytes
+        QString(127, QChar(0xE9)) + u'x',
+    };
+    for (const QString& name : names) {
+        ASSERT_EQ(encodePath(name).size(), 255);
+        TempFolder t;
+        t.file(QStringLiteral("old.mp3"), "x");
+        PosixFileSystem fs;
+        fs.rename(t.path(), "old.mp3", name);
+        EXPECT_EQ(rawNames(t.path()), QList<QByteArray>{encodePath(name)});
+    }
+}
+
+TEST(PosixRename, UnusualValidNamesAreRenamedExactly)
+{
+    const QString names[] = {
+        QStringLiteral(" leading blank.mp3"),
+        QStringLiteral("trailing blank.mp3 "),
+        QStringLiteral("trailing dot."),
+        QStringLiteral(".hidden"),
+        QStringLiteral("..."),
+        u8("tab\tand\x01\x1f control.mp3"),
+        u8("line\nfeed.mp3"),
+        u8("emoji 😀🎵.mp3"),
+        u8("e\xcc\x81 combining acute.mp3"),
+        u8("שלום עולם.mp3"),
+        u8("\xe2\x80\xae"
+           "3pm.exe"), // right-to-left override
+        u8("back\\slash: *?\"<>|.mp3"),
+        u8("Motörhead – Ace.mp3"),
+    };
+    for (const QString& name : names) {
+        TempFolder t;
+        t.file(QStringLiteral("old.mp3"), "content");
+        PosixFileSystem fs;
+        fs.rename(t.path(), "old.mp3", name);
+        EXPECT_EQ(rawNames(t.path()), QList<QByteArray>{name.toUtf8()}) << name.toStdString();
+        EXPECT_EQ(readRaw(t.path(), name.toUtf8()), "content");
+    }
+}
+
+TEST(PosixRename, NamesThatAreNotUtf8AreRenamedFromTheirBytes)
+{
+    TempFolder t;
+    const QByteArray latin1("Mot\xf6rhead - \xc9t\xe9.mp3");
+    const QByteArray cp1250("\x8a"
+                            "koda \x9e"
+                            "lu\x9d.mp3");
+    createRaw(t.path(), latin1, "latin1");
+    createRaw(t.path(), cp1250, "cp1250");
+    PosixFileSystem fs;
+    // The displayed text of such a name is no name on disk.
+    EXPECT_EQ(codeOf([&] {
+                  fs.rename(t.path(),
+                            decodeFileName(latin1.constData(), latin1.size()).name.toUtf8(),
+                            QStringLiteral("x.mp3"));
+              }),
+              ErrorCode::FileNotFound);
+    fs.rename(t.path(), latin1, u8("Motörhead - Été.mp3"));
+    fs.rename(t.path(), cp1250, u8("Škoda žluť.mp3"));
+    EXPECT_EQ(rawNames(t.path()), (QList<QByteArray>{"Motörhead - Été.mp3", "Škoda žluť.mp3"}));
+    EXPECT_EQ(readRaw(t.path(), "Motörhead - Été.mp3"), "latin1");
+    EXPECT_EQ(readRaw(t.path(), "Škoda žluť.mp3"), "cp1250");
+}
+
+TEST(PosixRename, CaseOnlyRenameOnACaseSensitiveFolderIsAnOrdinaryRename)
+{
+    TempFolder t;
+    t.file(QStringLiteral("song.mp3"), "music");
+    PosixFileSystem fs;
+    EXPECT_FALSE(fs.foldsCase(t.path()));
+    fs.rename(t.path(), "song.mp3", QStringLiteral("song.MP3"));
+    EXPECT_EQ(t.names(), QStringList{QStringLiteral("song.MP3")});
+    EXPECT_EQ(t.read(QStringLiteral("song.MP3")), "music");
+}
+
+// ---- file systems played through the system-call seam --------------------------------------
+
+namespace {
+
+// Plays a file system over a real folder: one that refuses RENAME_NOREPLACE, one that
+// refuses hard links, one that compares names without regard to case (keeping the case a
+// name was given, as FAT does). The kernel's own order is kept: an existing target is
+// refused before the file system sees the flag, while a kernel without renameat2 (or a
+// sandbox that filters it) answers ENOSYS before looking at any name. Chosen moves can be
+// made to fail where the file system would do the work.
+class SimulatedCalls : public RenameCalls {
+public:
+    explicit SimulatedCalls(QString folder) : m_folder(std::move(folder)) {}
+
+    bool refuseNoReplace = false;
+    bool noRenameat2 = false;
+    bool refuseLinks = false;
+    bool foldCase = false;
+    // Asked before every move (a rename or a link); a non-zero errno fails it.
+    std::function<int(const QByteArray& from, const QByteArray& to)> failMove;
+    int failUnlink = 0;
+    QStringList calls; // "link a b", ... in order
+
+    int renameNoReplace(int dir, const char* from, const char* to) override
+    {
+        calls.append(QStringLiteral("renameNoReplace %1 %2").arg(from, to));
+        if (noRenameat2)
+            return ENOSYS;
+        const QByteArray f = resolve(from);
+        if (!exists(dir, f))
+            return ENOENT;
+        if (exists(dir, resolve(to)))
+            return EEXIST;
+        if (refuseNoReplace)
+            return EINVAL;
+        if (const int e = injected(from, to))
+            return e;
+        return RenameCalls::renameNoReplace(dir, f, to);
+    }
+    int renameReplacing(int dir, const char* from, const char* to) override
+    {
+        calls.append(QStringLiteral("renameReplacing %1 %2").arg(from, to));
+        if (const int e = injected(from, to))
+            return e;
+        const QByteArray f = resolve(from);
+        const QByteArray t = resolve(to);
+        if (t != f && exists(dir, t) && exists(dir, f))
+            RenameCalls::unlink(dir, t); // the spelling replaced
+        return RenameCalls::renameReplacing(dir, f, to);
+    }
+    int link(int dir, const char* from, const char* to) override
+    {
+        calls.append(QStringLiteral("link %1 %2").arg(from, to));
+        if (exists(dir, resolve(to)))
+            return EEXIST;
+        if (refuseLinks)
+            return EPERM;
+        if (const int e = injected(from, to))
+            return e;
+        return RenameCalls::link(dir, resolve(from), to);
+    }
+    int unlink(int dir, const char* name) override
+    {
+        calls.append(QStringLiteral("unlink %1").arg(name));
+        if (failUnlink != 0)
+            return std::exchange(failUnlink, 0);
+        return RenameCalls::unlink(dir, resolve(name));
+    }
+    int stat(int dir, const char* name, FileNode& node) override
+    {
+        return RenameCalls::stat(dir, resolve(name), node);
+    }
+
+    bool used(const QString& call) const
+    {
+        return std::any_of(calls.begin(), calls.end(),
+                           [&](const QString& c) { return c.startsWith(call); });
+    }
+
+private:
+    int injected(const char* from, const char* to)
+    {
+        return failMove ? failMove(QByteArray(from), QByteArray(to)) : 0;
+    }
+    bool exists(int dir, const QByteArray& name)
+    {
+        FileNode n;
+        return RenameCalls::stat(dir, name, n) == 0;
+    }
+    // The name on disk that `name` finds.
+    QByteArray resolve(const char* name) const
+    {
+        const QString wanted = QString::fromUtf8(name);
+        if (foldCase)
+            for (const QByteArray& n : rawNames(m_folder))
+                if (QString::fromUtf8(n).compare(wanted, Qt::CaseInsensitive) == 0)
+                    return n;
+        return QByteArray(name);
+    }
+
+    QString m_folder;
+};
+
+bool isTemporary(const QString& call)
+{
+    return call.contains(QStringLiteral(".tessaly-"));
+}
+
+} // namespace
+
+TEST(PosixRenameFallbacks, WithoutTheNoReplaceFlagRenamesNeverReplace)
+{
+    struct {
+        const char* what;
+        bool refuseLinks;
+        bool symlink; // the file is a symbolic link, which is never hard-linked
+        const char* pathTaken;
+    } cases[] = {
+        {"hard links", false, false, "link old.mp3 new.mp3"},
+        {"check, then rename", true, false, "renameReplacing old.mp3 new.mp3"},
+        {"symbolic link", false, true, "renameReplacing old.mp3 new.mp3"},
+    };
+    for (const auto& c : cases)
+        for (const bool noRenameat2 : {false, true}) {
+            SCOPED_TRACE(c.what);
+            SCOPED_TRACE(noRenameat2 ? "ENOSYS" : "EINVAL");
+            TempFolder t;
+            if (c.symlink) {
+                t.file(QStringLiteral("data"), "linked");
+                ASSERT_EQ(
+                    symlink("data", encodePath(t.pathOf(QStringLiteral("old.mp3"))).constData()),
+                    0);
+            } else {
+                t.file(QStringLiteral("old.mp3"), "old");
+            }
+            t.file(QStringLiteral("taken.mp3"), "taken");
+            SimulatedCalls calls(t.path());
+            calls.refuseNoReplace = true;
+            calls.noRenameat2 = noRenameat2;
+            calls.refuseLinks = c.refuseLinks;
+            PosixFileSystem fs(calls);
+
+            EXPECT_EQ(codeOf([&] { fs.rename(t.path(), "old.mp3", QStringLiteral("taken.mp3")); }),
+                      ErrorCode::FileExists);
+            EXPECT_EQ(t.read(QStringLiteral("taken.mp3")), "taken");
+            EXPECT_EQ(codeOf([&] { fs.rename(t.path(), "gone.mp3", QStringLiteral("x.mp3")); }),
+                      ErrorCode::FileNotFound);
+
+            fs.rename(t.path(), "old.mp3", QStringLiteral("new.mp3"));
+            EXPECT_TRUE(calls.used(QString::fromLatin1(c.pathTaken)))
+                << calls.calls.join(u'\n').toStdString();
+            EXPECT_FALSE(t.exists(QStringLiteral("old.mp3")));
+            EXPECT_EQ(t.read(QStringLiteral("new.mp3")), c.symlink ? "linked" : "old");
+            EXPECT_EQ(t.read(QStringLiteral("taken.mp3")), "taken");
+        }
+}
+
+TEST(PosixRenameFallbacks, HardLinksBetweenTwoNamesAreNoRenameWithoutTheFlagEither)
+{
+    for (const bool refuseLinks : {false, true})
+        for (const bool noRenameat2 : {false, true}) {
+            TempFolder t;
+            t.file(QStringLiteral("a.mp3"), "one file");
+            ASSERT_EQ(link(encodePath(t.pathOf(QStringLiteral("a.mp3"))).constData(),
+                           encodePath(t.pathOf(QStringLiteral("b.mp3"))).constData()),
+                      0);
+            SimulatedCalls calls(t.path());
+            calls.refuseNoReplace = true;
+            calls.noRenameat2 = noRenameat2;
+            calls.refuseLinks = refuseLinks;
+            PosixFileSystem fs(calls);
+            EXPECT_EQ(codeOf([&] { fs.rename(t.path(), "a.mp3", QStringLiteral("b.mp3")); }),
+                      ErrorCode::FileExists);
+            EXPECT_EQ(t.names(), (QStringList{QStringLiteral("a.mp3"), QStringLiteral("b.mp3")}));
+        }
+}
+
+TEST(PosixRenameFallbacks, AFailedUnlinkAfterTheLinkLeavesTheFileUnderItsOldName)
+{
+    TempFolder t;
+    t.file(QStringLiteral("old.mp3"), "old");
+    SimulatedCalls calls(t.path());
+    calls.refuseNoReplace = true;
+    calls.failUnlink = EIO;
+    PosixFileSystem fs(calls);
+    EXPECT_EQ(codeOf([&] { fs.rename(t.path(), "old.mp3", QStringLiteral("new.mp3")); }),
+              ErrorCode::DeviceIO);
+    EXPECT_EQ(t.names(), QStringList{QStringLiteral("old.mp3")});
+    EXPECT_EQ(t.read(QStringLiteral("old.mp3")), "old");
+}
+
+TEST(PosixRenameFallbacks, NamesTheFileSystemRefusesAreBadFileNames)
+{
+    // The final rename of the fallback refuses the name: EINVAL (as a kernel file system
+    // does) or ENOENT with the file still there (as exfat-fuse does).
+    for (const int refusal : {EINVAL, ENOENT}) {
+        TempFolder t;
+        t.file(QStringLiteral("old.mp3"), "old");
+        SimulatedCalls calls(t.path());
+        calls.refuseNoReplace = true;
+        calls.refuseLinks = true;
+        calls.failMove = [&](const QByteArray&, const QByteArray& to) {
+            return to == "a:b" ? refusal : 0;
+        };
+        PosixFileSystem fs(calls);
+        EXPECT_EQ(codeOf([&] { fs.rename(t.path(), "old.mp3", QStringLiteral("a:b")); }),
+                  ErrorCode::BadFileName)
+            << refusal;
+        EXPECT_EQ(t.names(), QStringList{QStringLiteral("old.mp3")});
+    }
+}
+
+TEST(PosixRenameCaseInsensitive, CaseOnlyRenameGoesThroughATemporaryName)
+{
+    struct {
+        const char* what;
+        bool refuseNoReplace;
+        bool refuseLinks;
+    } cases[] = {
+        {"with the flag (ext4 casefold)", false, false},
+        {"without the flag", true, false},
+        {"without flag and links (FAT)", true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder t;
+        t.file(QStringLiteral("song.mp3"), "music");
+        t.file(QStringLiteral("other.mp3"), "other");
+        SimulatedCalls calls(t.path());
+        calls.foldCase = true;
+        calls.refuseNoReplace = c.refuseNoReplace;
+        calls.refuseLinks = c.refuseLinks;
+        PosixFileSystem fs(calls);
+        EXPECT_TRUE(fs.foldsCase(t.path()));
+
+        fs.rename(t.path(), "song.mp3", QStringLiteral("Song.MP3"));
+        EXPECT_EQ(t.names(),
+                  (QStringList{QStringLiteral("Song.MP3"), QStringLiteral("other.mp3")}));
+        EXPECT_EQ(t.read(QStringLiteral("Song.MP3")), "music");
+        EXPECT_TRUE(std::any_of(calls.calls.begin(), calls.calls.end(), isTemporary))
+            << calls.calls.join(u'\n').toStdString();
+
+        // Another file that the new name finds is no case-only rename.
+        EXPECT_EQ(codeOf([&] { fs.rename(t.path(), "other.mp3", QStringLiteral("SONG.mp3")); }),
+                  ErrorCode::FileExists);
+        EXPECT_EQ(t.names(),
+                  (QStringList{QStringLiteral("Song.MP3"), QStringLiteral("other.mp3")}));
+        EXPECT_EQ(t.read(QStringLiteral("other.mp3")), "other");
+        // The same spelling is no rename at all.
+        EXPECT_EQ(codeOf([&] { fs.rename(t.path(), "other.mp3", QStringLiteral("other.mp3")); }),
+                  ErrorCode::FileExists);
+    }
+}
+
+TEST(PosixRenameCaseInsensitive, AFailingSecondStepPutsTheFileBack)
+{
+    struct {
+        int err;
+        int code;
+    } cases[] = {{EIO, ErrorCode::DeviceIO},
+                 {ENOSPC, ErrorCode::DiskFull},
+                 {EACCES, ErrorCode::PermissionDenied},
+                 {EROFS, ErrorCode::PathFileAccess},
+                 {EEXIST, ErrorCode::FileExists}};
+    for (const auto& c : cases) {
+        for (const bool refuseFlagAndLinks : {false, true}) {
+            TempFolder t;
+            t.file(QStringLiteral("song.mp3"), "music");
+            SimulatedCalls calls(t.path());
+            calls.foldCase = true;
+            calls.refuseNoReplace = calls.refuseLinks = refuseFlagAndLinks;
+            calls.failMove = [&](const QByteArray& from, const QByteArray& to) {
+                return from.startsWith(".tessaly-") && to == "song.MP3" ? c.err : 0;
+            };
+            PosixFileSystem fs(calls);
+            EXPECT_EQ(codeOf([&] { fs.rename(t.path(), "song.mp3", QStringLiteral("song.MP3")); }),
+                      c.code)
+                << c.err;
+            EXPECT_EQ(t.names(), QStringList{QStringLiteral("song.mp3")});
+            EXPECT_EQ(t.read(QStringLiteral("song.mp3")), "music");
+        }
+    }
+}
+
+TEST(PosixRenameCaseInsensitive, WhenPuttingBackFailsTooTheFileKeepsTheTemporaryName)
+{
+    TempFolder t;
+    t.file(QStringLiteral("song.mp3"), "music");
+    SimulatedCalls calls(t.path());
+    calls.foldCase = true;
+    calls.failMove = [](const QByteArray& from, const QByteArray&) {
+        return from.startsWith(".tessaly-") ? EIO : 0;
+    };
+    PosixFileSystem fs(calls);
+    try {
+        fs.rename(t.path(), "song.mp3", QStringLiteral("song.MP3"));
+        ADD_FAILURE() << "no failure reported";
+    } catch (const RunTimeError& e) {
+        EXPECT_EQ(e.code(), ErrorCode::DeviceIO);
+        const QStringList names = t.names();
+        ASSERT_EQ(names.size(), 1);
+        EXPECT_TRUE(names[0].startsWith(QStringLiteral(".tessaly-")));
+        EXPECT_EQ(t.read(names[0]), "music");
+        EXPECT_TRUE(e.description().startsWith(QStringLiteral("Device I/O error")));
+        EXPECT_TRUE(e.description().contains(names[0])) << e.description().toStdString();
+    }
+}
+
+TEST(PosixRenameCaseInsensitive, AFirstStepThatFailsLeavesEverythingAsItWas)
+{
+    TempFolder t;
+    t.file(QStringLiteral("song.mp3"), "music");
+    SimulatedCalls calls(t.path());
+    calls.foldCase = true;
+    calls.failMove = [](const QByteArray&, const QByteArray& to) {
+        return to.startsWith(".tessaly-") ? ENOSPC : 0;
+    };
+    PosixFileSystem fs(calls);
+    EXPECT_EQ(codeOf([&] { fs.rename(t.path(), "song.mp3", QStringLiteral("SONG.MP3")); }),
+              ErrorCode::DiskFull);
+    EXPECT_EQ(t.names(), QStringList{QStringLiteral("song.mp3")});
+}
+
+TEST(PosixRenameCaseInsensitive, HardLinksApartOnlyInCaseAreNoCaseOnlyRename)
+{
+    // Same device and inode, names equal but for case, on a case-sensitive folder: the
+    // second step finds the other link and the file is put back.
+    TempFolder t;
+    t.file(QStringLiteral("song.mp3"), "music");
+    ASSERT_EQ(link(encodePath(t.pathOf(QStringLiteral("song.mp3"))).constData(),
+                   encodePath(t.pathOf(QStringLiteral("SONG.MP3"))).constData()),
+              0);
+    PosixFileSystem fs;
+    EXPECT_FALSE(fs.foldsCase(t.path()));
+    EXPECT_EQ(codeOf([&] { fs.rename(t.path(), "song.mp3", QStringLiteral("SONG.MP3")); }),
+              ErrorCode::FileExists);
+    EXPECT_EQ(t.names(), (QStringList{QStringLiteral("SONG.MP3"), QStringLiteral("song.mp3")}));
+}
+
+TEST(FoldsCase, TellsFromAnExistingNameWithoutWriting)
+{
+    struct {
+        const char* what;
+        QStringList names;
+        bool foldCase;
+        bool expected;
+    } cases[] = {
+        {"case-sensitive", {QStringLiteral("Song.mp3")}, false, false},
+        {"case-insensitive", {QStringLiteral("Song.mp3")}, true, true},
+        {"no letters", {QStringLiteral("01 - 02.(3)")}, true, false},
+        {"empty folder", {}, true, false},
+        {"only non-ASCII letters", {u8("ÄÖÜ"), QStringLiteral("123")}, true, true},
+        {"two names apart in case", {QStringLiteral("a"), QStringLiteral("A")}, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder t(c.names);
+        SimulatedCalls calls(t.path());
+        calls.foldCase = c.foldCase;
+        PosixFileSystem fs(calls);
+        const QStringList before = t.names();
+        EXPECT_EQ(fs.foldsCase(t.path()), c.expected);
+        EXPECT_EQ(t.names(), before);
+        EXPECT_TRUE(calls.calls.isEmpty()) << "renamed, linked or unlinked";
+    }
+    PosixFileSystem fs;
+    EXPECT_EQ(codeOf([&] { fs.foldsCase(QStringLiteral("/nonexistent-folder")); }),
+              ErrorCode::PathNotFound);
+}
+
+// ---- real case-insensitive file systems, where this machine can mount them ----------------
+
+namespace {
+
+struct CommandResult {
+    bool ok;
+    QString output;
+};
+
+CommandResult run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    if (!p.waitForStarted(10000))
+        return {false, program + QStringLiteral(" could not be started")};
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return {false, program + QStringLiteral(" timed out")};
+    }
+    return {p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0,
+            QString::fromLocal8Bit(p.readAll()).trimmed()};
+}
+
+QString findTool(const QString& name)
+{
+    return QStandardPaths::findExecutable(name,
+                                          {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"),
+                                           QStringLiteral("/usr/bin"), QStringLiteral("/bin")});
+}
+
+// A file-system image mounted through a loop device for one test. Unmounted and detached
+// when it goes, so also when the test fails; `skipReason` says why it could not be had.
+class LoopMount {
+public:
+    // `mkfs` gets the image as its last argument; `mount` is tried in order, each getting
+    // the device and the mount point, until one succeeds.
+    LoopMount(const QStringList& mkfs, const QList<QStringList>& mounts)
+    {
+        if (geteuid() != 0) {
+            skipReason = QStringLiteral("mounting needs root");
+            return;
+        }
+        const QString mkfsTool = findTool(mkfs.first());
+        if (mkfsTool.isEmpty()) {
+            skipReason = mkfs.first() + QStringLiteral(" is not installed");
+            return;
+        }
+        const QString image = m_dir.filePath(QStringLiteral("image"));
+        m_mountPoint = m_dir.filePath(QStringLiteral("mnt"));
+        QDir().mkpath(m_mountPoint);
+        QFile f(image);
+        if (!f.open(QIODevice::WriteOnly) || !f.resize(64 << 20)) {
+            skipReason = QStringLiteral("no room for an image");
+            return;
+        }
+        f.close();
+        CommandResult r = run(mkfsTool, mkfs.mid(1) + QStringList{image});
+        if (!r.ok) {
+            skipReason = mkfs.first() + QStringLiteral(" failed: ") + r.output;
+            return;
+        }
+        r = run(findTool(QStringLiteral("losetup")),
+                {QStringLiteral("-f"), QStringLiteral("--show"), image});
+        if (!r.ok) {
+            skipReason = QStringLiteral("no loop device: ") + r.output;
+            return;
+        }
+        m_device = r.output;
+        QStringList failures;
+        for (const QStringList& m : mounts) {
+            const QString tool = findTool(m.first());
+            if (tool.isEmpty()) {
+                failures.append(m.first() + QStringLiteral(" is not installed"));
+                continue;
+            }
+            r = run(tool, m.mid(1) + QStringList{m_device, m_mountPoint});
+            if (r.ok) {
+                m_mounted = true;
+                how = m.join(u' ');
+                return;
+            }
+            failures.append(m.join(u' ') + QStringLiteral(": ") + r.output);
+        }
+        skipReason = QStringLiteral("cannot mount: ") + failures.join(QStringLiteral("; "));
+    }
+    ~LoopMount()
+    {
+        if (m_mounted && !run(findTool(QStringLiteral("umount")), {m_mountPoint}).ok)
+            run(findTool(QStringLiteral("umount")), {QStringLiteral("-l"), m_mountPoint});
+        if (!m_device.isEmpty())
+            run(findTool(QStringLiteral("losetup")), {QStringLiteral("-d"), m_device});
+    }
+    LoopMount(const LoopMount&) = delete;
+    LoopMount& operator=(const LoopMount&) = delete;
+
+    bool mounted() const { return m_mounted; }
+    const QString& path() const { return m_mountPoint; }
+
+    QString skipReason;
+    QString how; // the mount command that succeeded
+
+private:
+    QTemporaryDir m_dir;
+    QString m_mountPoint;
+    QString m_device;
+    bool m_mounted = false;
+};
+
+// What a case-insensitive folder must give: case-only renames, no replacing, and no
+// temporary name left behind.
+void checkCaseInsensitiveFolder(const QString& folder)
+{
+    createRaw(folder, "song.mp3", "music");
+    createRaw(folder, "other.mp3", "other");
+    PosixFileSystem fs;
+    EXPECT_TRUE(fs.foldsCase(folder));
+
+    fs.rename(folder, "song.mp3", QStringLiteral("Song.MP3"));
+    EXPECT_EQ(rawNames(folder), (QList<QByteArray>{"Song.MP3", "other.mp3"}));
+    EXPECT_EQ(readRaw(folder, "Song.MP3"), "music");
+
+    EXPECT_EQ(codeOf([&] { fs.rename(folder, "other.mp3", QStringLiteral("SONG.mp3")); }),
+              ErrorCode::FileExists);
+    EXPECT_EQ(codeOf([&] { fs.rename(folder, "other.mp3", QStringLiteral("Song.MP3")); }),
+              ErrorCode::FileExists);
+    EXPECT_EQ(codeOf([&] { fs.rename(folder, "gone.mp3", QStringLiteral("x.mp3")); }),
+              ErrorCode::FileNotFound);
+    fs.rename(folder, "other.mp3", QStringLiteral("new name.mp3"));
+    fs.rename(folder, "new name.mp3", QStringLiteral("NEW NAME.mp3"));
+    EXPECT_EQ(rawNames(folder), (QList<QByteArray>{"NEW NAME.mp3", "Song.MP3"}));
+    EXPECT_EQ(readRaw(folder, "NEW NAME.mp3"), "other");
+    EXPECT_EQ(readRaw(folder, "Song.MP3"), "music");
+}
+
+// FAT and exFAT refuse some characters in names: such a new name is a bad file name and
+// the file stays where it was.
+void checkRefusedCharacters(const QString& folder)
+{
+    createRaw(folder, "keep.mp3", "kept");
+    PosixFileSystem fs;
+    for (const char* name : {"a:b.mp3", "what?.mp3", "star*.mp3", "q\"uote.mp3"})
+        EXPECT_EQ(codeOf([&] { fs.rename(folder, "keep.mp3", u8(name)); }), ErrorCode::BadFileName)
+            << name;
+    EXPECT_EQ(readRaw(folder, "keep.mp3"), "kept");
+}
+
+} // namespace
+
+TEST(RealFileSystems, Fat)
+{
+    LoopMount m({QStringLiteral("mkfs.vfat")},
+                {{QStringLiteral("mount"), QStringLiteral("-t"), QStringLiteral("vfat"),
+                  QStringLiteral("-o"), QStringLiteral("utf8")}});
+    if (!m.mounted())
+        GTEST_SKIP() << m.skipReason.toStdString();
+    checkCaseInsensitiveFolder(m.path());
+    checkRefusedCharacters(m.path());
+}
+
+TEST(RealFileSystems, ExFat)
+{
+    // The kernel's driver where there is one, else exfat-fuse, which refuses both
+    // RENAME_NOREPLACE and hard links.
+    LoopMount m({QStringLiteral("mkfs.exfat")},
+                {{QStringLiteral("mount"), QStringLiteral("-t"), QStringLiteral("exfat")},
+                 {QStringLiteral("mount.exfat-fuse")}});
+    if (!m.mounted())
+        GTEST_SKIP() << m.skipReason.toStdString();
+    RecordProperty("mount", m.how.toStdString());
+    checkCaseInsensitiveFolder(m.path());
+    checkRefusedCharacters(m.path());
+}
+
+TEST(RealFileSystems, Ext4CasefoldFolder)
+{
+    LoopMount m({QStringLiteral("mkfs.ext4"), QStringLiteral("-q"), QStringLiteral("-F"),
+                 QStringLiteral("-O"), QStringLiteral("casefold")},
+                {{QStringLiteral("mount")}});
+    if (!m.mounted())
+        GTEST_SKIP() << m.skipReason.toStdString();
+    const QString folder = m.path() + QStringLiteral("/ci");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const CommandResult r = run(findTool(QStringLiteral("chattr")), {QStringLiteral("+F"), folder});
+    if (!r.ok)
+        GTEST_SKIP() << "chattr +F failed: " << r.output.toStdString();
+    checkCaseInsensitiveFolder(folder);
+    PosixFileSystem fs;
+    EXPECT_FALSE(fs.foldsCase(m.path())) << "the volume's root folds no case";
+}

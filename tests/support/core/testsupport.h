@@ -1,0 +1,83 @@
+#pragma once
+
+#include "posixfilesystem.h"
+#include "runtimeerror.h"
+#include "services.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <ostream>
+#include <QString>
+#include <QStringList>
+
+QT_BEGIN_NAMESPACE
+// GoogleTest would print QString as raw bytes.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& l, std::ostream* os)
+{
+    *os << '{';
+    for (qsizetype i = 0; i < l.size(); ++i)
+        *os << (i ? ", \"" : "\"") << l[i].toStdString() << '"';
+    *os << '}';
+}
+QT_END_NAMESPACE
+
+namespace tessaly::test {
+
+inline QString u8(const char* s)
+{
+    return QString::fromUtf8(s);
+}
+
+// The code of the RunTimeError that `call` throws, 0 when it throws none.
+template <typename Call> int codeOf(Call&& call)
+{
+    try {
+        call();
+    } catch (const RunTimeError& e) {
+        return e.code();
+    }
+    return 0;
+}
+
+// Records every box and answers the error report from a queue (Abort when it runs dry).
+class FakeMessageBox : public MessageBoxService {
+public:
+    struct Shown {
+        QString title;
+        QString text;
+    };
+    QList<Shown> errors;
+    QList<Shown> warnings;
+    QList<Answer> answers;
+    // Called while a box is up, before it is answered (to change the disk, say).
+    std::function<void()> whileShown;
+
+    // Queues `count` answers. (QList::fill in Qt 6.4 writes past the end of a list whose
+    // front was consumed by takeFirst, so the queue is rebuilt instead.)
+    void answerAll(Answer answer, int count) { answers = QList<Answer>(count, answer); }
+
+    Answer runTimeError(const QString& text, const QString& title) override;
+    void warning(const QString& title, const QString& text) override;
+};
+
+class FakeClipboard : public ClipboardService {
+public:
+    QString content = QStringLiteral("(untouched)");
+    int clears = 0;
+    void Clear() override;
+    void SetText(const QString& text) override;
+    QString text() const override { return content; }
+};
+
+// Records the end of the program instead of ending the test process.
+class FakeProgramEnd : public ProgramEnd {
+public:
+    int ends = 0;
+    void endNow() override { ++ends; }
+};
+
+} // namespace tessaly::test
