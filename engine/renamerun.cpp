@@ -125,97 +125,107 @@ bool GivenNames::contains(const FileEntry& chosen)
     return m_exact.contains(name) || (*m_foldsCase && m_folded.contains(name.toCaseFolded()));
 }
 
+namespace {
+
+// Steps 12 to 18: the rules in their fixed order, each one step of its own, so that a failed
+// edit that is ignored leaves the name as it was. Invalid positions are logged (PROCEED) or
+// noted in `faults` (PREVIEW).
+QString newNameOf(const QString& oldName, const RenameRules& rules, bool proceed,
+                  const RunSinks& sinks, PositionFaults& faults, RunErrorReport& report)
+{
+    QString name = oldName;
+    const qint16 all = rules.allMatches ? -1 : 0;
+    if (rules.rangeOn) {
+        runStep(report, [&] {
+            if (1 <= rules.rangeFrom && rules.rangeFrom <= rules.rangeTo &&
+                rules.rangeTo <= name.size()) {
+                name = ReplaceRange(name, rules.rangeFrom, rules.rangeTo, rules.rangeWith);
+            } else if (!proceed) {
+                faults.range = true;
+            } else {
+                sinks.logLine(QStringLiteral("Invalid position range: ") +
+                              QString::number(rules.rangeFrom) + QStringLiteral(" to ") +
+                              QString::number(rules.rangeTo));
+            }
+        });
+    }
+    if (rules.replaceOn)
+        runStep(report,
+                [&] { name = ReplaceText(name, rules.replaceFind, rules.replaceWith, all); });
+    if (rules.eraseOn)
+        runStep(report, [&] { name = ReplaceText(name, rules.eraseText, QString(), all); });
+    if (rules.insertOn) {
+        runStep(report, [&] {
+            if (0 <= rules.insertPos && rules.insertPos <= name.size()) {
+                name = InsertAfter(name, rules.insertPos, rules.insertText);
+            } else if (!proceed) {
+                faults.insert = true;
+            } else {
+                sinks.logLine(QStringLiteral("Invalid position index: ") +
+                              QString::number(rules.insertPos));
+            }
+        });
+    }
+    if (rules.capitalizeOn)
+        runStep(report, [&] { capitalizeWordsInPlace(name); });
+    if (rules.upperSuffixOn)
+        runStep(report, [&] { upperSuffixInPlace(name); });
+    if (rules.lowerSuffixOn)
+        runStep(report, [&] { lowerSuffixInPlace(name); });
+    return name;
+}
+
+// Step 20: renames the file unless PROCEED leaves it alone, and logs what happened.
+FileOutcome renameAndLog(const FileEntry& old, const QString& name, const RunSinks& sinks,
+                         RunErrorReport& report)
+{
+    if (leavesAlone(old.name, name))
+        return FileOutcome::LeftAlone;
+    // Exists, not found and bad name concern this file alone: they are logged and the run
+    // goes on with the next file. Only the rename itself gives them that meaning.
+    std::optional<int> code;
+    const bool renamed = runStep(report, [&] { // a.
+        try {
+            sinks.rename(old, name);
+        } catch (const RunTimeError& error) {
+            if (!concernsTheFileAlone(error.code()))
+                throw;
+            code = error.code();
+        }
+    });
+    if (code) {
+        sinks.logLine(outcomeLine(*code, old.name, name));
+        return outcomeOf(*code);
+    }
+    // A failed rename that is ignored renamed nothing, so it gets no "renamed to" line.
+    if (!renamed)
+        return FileOutcome::FailedIgnored;
+    runStep(report, [&] { sinks.logLine(renamedLine(old.name, name)); }); // b.
+    return FileOutcome::Renamed;
+}
+
+} // namespace
+
 void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& chosen,
               const RunSinks& sinks, RunErrorReport& report)
 {
     const bool proceed = mode == RunMode::Proceed;
-    const qint16 all = rules.allMatches ? -1 : 0;
     // The list is taken once; a copy (shared, so cheap) keeps it fixed whatever the sinks do.
     const QList<FileEntry> files = chosen;
     for (const FileEntry& old : files) {
-        QString name = old.name;
         PositionFaults faults;
-
-        // Each rule is one step: a failed edit that is ignored leaves the name as it was.
-        if (rules.rangeOn) {
-            runStep(report, [&] {
-                if (1 <= rules.rangeFrom && rules.rangeFrom <= rules.rangeTo &&
-                    rules.rangeTo <= name.size()) {
-                    name = ReplaceRange(name, rules.rangeFrom, rules.rangeTo, rules.rangeWith);
-                } else if (!proceed) {
-                    faults.range = true;
-                } else {
-                    sinks.logLine(QStringLiteral("Invalid position range: ") +
-                                  QString::number(rules.rangeFrom) + QStringLiteral(" to ") +
-                                  QString::number(rules.rangeTo));
-                }
-            });
-        }
-        if (rules.replaceOn)
-            runStep(report,
-                    [&] { name = ReplaceText(name, rules.replaceFind, rules.replaceWith, all); });
-        if (rules.eraseOn)
-            runStep(report, [&] { name = ReplaceText(name, rules.eraseText, QString(), all); });
-        if (rules.insertOn) {
-            runStep(report, [&] {
-                if (0 <= rules.insertPos && rules.insertPos <= name.size()) {
-                    name = InsertAfter(name, rules.insertPos, rules.insertText);
-                } else if (!proceed) {
-                    faults.insert = true;
-                } else {
-                    sinks.logLine(QStringLiteral("Invalid position index: ") +
-                                  QString::number(rules.insertPos));
-                }
-            });
-        }
-        if (rules.capitalizeOn)
-            runStep(report, [&] { capitalizeWordsInPlace(name); });
-        if (rules.upperSuffixOn)
-            runStep(report, [&] { upperSuffixInPlace(name); });
-        if (rules.lowerSuffixOn)
-            runStep(report, [&] { lowerSuffixInPlace(name); });
-
-        if (!proceed) {
-            runStep(report, [&] {
-                sinks.previewLine(name);
-                if (sinks.previewFaults)
-                    sinks.previewFaults(faults);
-            });
-            continue;
-        }
-
-        const auto tell = [&](FileOutcome o) {
+        const QString name = newNameOf(old.name, rules, proceed, sinks, faults, report);
+        if (proceed) {
+            const FileOutcome outcome = renameAndLog(old, name, sinks, report);
             if (sinks.outcome)
-                sinks.outcome(o);
-        };
-        if (leavesAlone(old.name, name)) {
-            tell(FileOutcome::LeftAlone);
+                sinks.outcome(outcome);
             continue;
         }
-        // Exists, not found and bad name concern this file alone: they are logged and the run
-        // goes on with the next file. Only the rename itself gives them that meaning.
-        std::optional<int> code;
-        const bool renamed = runStep(report, [&] {
-            try {
-                sinks.rename(old, name);
-            } catch (const RunTimeError& error) {
-                if (!concernsTheFileAlone(error.code()))
-                    throw;
-                code = error.code();
-            }
+        runStep(report, [&] { // 19.
+            sinks.previewLine(name);
+            if (sinks.previewFaults)
+                sinks.previewFaults(faults);
         });
-        if (code) {
-            sinks.logLine(outcomeLine(*code, old.name, name));
-            tell(outcomeOf(*code));
-            continue;
-        }
-        // A failed rename that is ignored renamed nothing, so it gets no "renamed to" line.
-        if (!renamed) {
-            tell(FileOutcome::FailedIgnored);
-            continue;
-        }
-        runStep(report, [&] { sinks.logLine(renamedLine(old.name, name)); });
-        tell(FileOutcome::Renamed);
     }
 }
 

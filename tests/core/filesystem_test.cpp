@@ -1,3 +1,4 @@
+#include "faultyfs.h"
 #include "mask.h"
 #include "naturalorder.h"
 #include "posixfilesystem.h"
@@ -13,6 +14,7 @@
 #include <unistd.h>
 
 using namespace tessaly;
+using tessaly::test::FaultyFileSystem;
 using tessaly::test::TempFolder;
 
 TEST(Mask, MatchesWildcardsWithoutRegardToCase)
@@ -123,6 +125,33 @@ TEST(Paths, VolumeOfAPathIsTheLongestMountPointAboveIt)
     EXPECT_EQ(volumeOf(volumes, QStringLiteral("/media/cardx/a"))->mountPoint,
               QStringLiteral("/media/cardx"));
     EXPECT_EQ(volumes[1].text(), QStringLiteral("/media/card [CARD]"));
+}
+
+TEST(Paths, TheNearestReadableFolderIsTheFirstOnTheWayUp)
+{
+    TempFolder t;
+    t.folder(QStringLiteral("a/b/c"));
+    FaultyFileSystem fs;
+    fs.unreadable[t.pathOf(QStringLiteral("a/b/c"))] = ErrorCode::PermissionDenied;
+    const struct {
+        const char* from;
+        const char* nearest;
+    } cases[] = {
+        {"a/b/c", "a/b"},      // unreadable
+        {"a/b/c/d", "a/b"},    // below an unreadable one
+        {"a/b/gone/x", "a/b"}, // vanished
+        {"a", "a"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(nearestReadableFolder(fs, t.pathOf(QString::fromUtf8(c.from))),
+                  t.pathOf(QString::fromUtf8(c.nearest)))
+            << c.from;
+    fs.unreadable[QStringLiteral("/")] = ErrorCode::PermissionDenied;
+    for (QString p = t.path(); p != u"/"; p = parentFolder(p))
+        fs.unreadable[p] = ErrorCode::PermissionDenied;
+    EXPECT_EQ(nearestReadableFolder(fs, t.pathOf(QStringLiteral("a/b"))),
+              t.pathOf(QStringLiteral("a/b")));
+    EXPECT_EQ(nearestReadableFolder(fs, t.path()), QStringLiteral("/")) << "the root at last";
 }
 
 TEST(PosixFileSystem, ListsFilesAndFoldersButNoDotEntries)
