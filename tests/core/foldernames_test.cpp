@@ -1,5 +1,5 @@
-#include "foldingcalls.h"
 #include "nameset.h"
+#include "playedcalls.h"
 #include "posixfilesystem.h"
 #include "runtimeerror.h"
 #include "tempfolder.h"
@@ -13,7 +13,7 @@
 
 using namespace tessaly;
 using tessaly::test::codeOf;
-using tessaly::test::FoldingCalls;
+using tessaly::test::PlayedCalls;
 using tessaly::test::TempFolder;
 using tessaly::test::u8;
 
@@ -239,7 +239,8 @@ TEST(FolderListing, TellsAFolderThatFoldsCaseWithoutWritingToIt)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         TempFolder t(c.names);
-        FoldingCalls folding;
+        PlayedCalls folding;
+        folding.foldCase = true;
         PosixFileSystem real;
         PosixFileSystem simulated(folding);
         PosixFileSystem& fs = c.folding ? simulated : real;

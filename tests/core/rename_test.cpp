@@ -1,3 +1,4 @@
+#include "playedcalls.h"
 #include "posixfilesystem.h"
 #include "runtimeerror.h"
 #include "tempfolder.h"
@@ -8,7 +9,6 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
-#include <functional>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -16,10 +16,10 @@
 #include <QTemporaryDir>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 
 using namespace tessaly;
 using tessaly::test::codeOf;
+using tessaly::test::PlayedCalls;
 using tessaly::test::TempFolder;
 using tessaly::test::u8;
 
@@ -275,105 +275,6 @@ TEST(PosixRename, CaseOnlyRenameOnACaseSensitiveFolderIsAnOrdinaryRename)
 
 namespace {
 
-// Plays a file system over a real folder: one that refuses RENAME_NOREPLACE, one that
-// refuses hard links, one that compares names without regard to case (keeping the case a
-// name was given, as FAT does). The kernel's own order is kept: an existing target is
-// refused before the file system sees the flag, while a kernel without renameat2 (or a
-// sandbox that filters it) answers ENOSYS before looking at any name. Chosen moves can be
-// made to fail where the file system would do the work.
-class SimulatedCalls : public RenameCalls {
-public:
-    explicit SimulatedCalls(QString folder) : m_folder(std::move(folder)) {}
-
-    bool refuseNoReplace = false;
-    bool noRenameat2 = false;
-    bool refuseLinks = false;
-    bool foldCase = false;
-    // Asked before every move (a rename or a link); a non-zero errno fails it.
-    std::function<int(const QByteArray& from, const QByteArray& to)> failMove;
-    int failUnlink = 0;
-    QStringList calls; // "link a b", ... in order
-
-    int renameNoReplace(int dir, const char* from, const char* to) override
-    {
-        calls.append(QStringLiteral("renameNoReplace %1 %2").arg(from, to));
-        if (noRenameat2)
-            return ENOSYS;
-        const QByteArray f = resolve(from);
-        if (!exists(dir, f))
-            return ENOENT;
-        if (exists(dir, resolve(to)))
-            return EEXIST;
-        if (refuseNoReplace)
-            return EINVAL;
-        if (const int e = injected(from, to))
-            return e;
-        return RenameCalls::renameNoReplace(dir, f, to);
-    }
-    int renameReplacing(int dir, const char* from, const char* to) override
-    {
-        calls.append(QStringLiteral("renameReplacing %1 %2").arg(from, to));
-        if (const int e = injected(from, to))
-            return e;
-        const QByteArray f = resolve(from);
-        const QByteArray t = resolve(to);
-        if (t != f && exists(dir, t) && exists(dir, f))
-            RenameCalls::unlink(dir, t); // the spelling replaced
-        return RenameCalls::renameReplacing(dir, f, to);
-    }
-    int link(int dir, const char* from, const char* to) override
-    {
-        calls.append(QStringLiteral("link %1 %2").arg(from, to));
-        if (exists(dir, resolve(to)))
-            return EEXIST;
-        if (refuseLinks)
-            return EPERM;
-        if (const int e = injected(from, to))
-            return e;
-        return RenameCalls::link(dir, resolve(from), to);
-    }
-    int unlink(int dir, const char* name) override
-    {
-        calls.append(QStringLiteral("unlink %1").arg(name));
-        if (failUnlink != 0)
-            return std::exchange(failUnlink, 0);
-        return RenameCalls::unlink(dir, resolve(name));
-    }
-    int stat(int dir, const char* name, FileNode& node) override
-    {
-        return RenameCalls::stat(dir, resolve(name), node);
-    }
-
-    bool used(const QString& call) const
-    {
-        return std::any_of(calls.begin(), calls.end(),
-                           [&](const QString& c) { return c.startsWith(call); });
-    }
-
-private:
-    int injected(const char* from, const char* to)
-    {
-        return failMove ? failMove(QByteArray(from), QByteArray(to)) : 0;
-    }
-    bool exists(int dir, const QByteArray& name)
-    {
-        FileNode n;
-        return RenameCalls::stat(dir, name, n) == 0;
-    }
-    // The name on disk that `name` finds.
-    QByteArray resolve(const char* name) const
-    {
-        const QString wanted = QString::fromUtf8(name);
-        if (foldCase)
-            for (const QByteArray& n : rawNames(m_folder))
-                if (QString::fromUtf8(n).compare(wanted, Qt::CaseInsensitive) == 0)
-                    return n;
-        return QByteArray(name);
-    }
-
-    QString m_folder;
-};
-
 bool isTemporary(const QString& call)
 {
     return call.contains(QStringLiteral(".tessaly-"));
@@ -407,7 +308,7 @@ TEST(PosixRenameFallbacks, WithoutTheNoReplaceFlagRenamesNeverReplace)
                 t.file(QStringLiteral("old.mp3"), "old");
             }
             t.file(QStringLiteral("taken.mp3"), "taken");
-            SimulatedCalls calls(t.path());
+            PlayedCalls calls;
             calls.refuseNoReplace = true;
             calls.noRenameat2 = noRenameat2;
             calls.refuseLinks = c.refuseLinks;
@@ -437,7 +338,7 @@ TEST(PosixRenameFallbacks, HardLinksBetweenTwoNamesAreNoRenameWithoutTheFlagEith
             ASSERT_EQ(link(encodePath(t.pathOf(QStringLiteral("a.mp3"))).constData(),
                            encodePath(t.pathOf(QStringLiteral("b.mp3"))).constData()),
                       0);
-            SimulatedCalls calls(t.path());
+            PlayedCalls calls;
             calls.refuseNoReplace = true;
             calls.noRenameat2 = noRenameat2;
             calls.refuseLinks = refuseLinks;
@@ -452,7 +353,7 @@ TEST(PosixRenameFallbacks, AFailedUnlinkAfterTheLinkLeavesTheFileUnderItsOldName
 {
     TempFolder t;
     t.file(QStringLiteral("old.mp3"), "old");
-    SimulatedCalls calls(t.path());
+    PlayedCalls calls;
     calls.refuseNoReplace = true;
     calls.failUnlink = EIO;
     PosixFileSystem fs(calls);
@@ -469,7 +370,7 @@ TEST(PosixRenameFallbacks, NamesTheFileSystemRefusesAreBadFileNames)
     for (const int refusal : {EINVAL, ENOENT}) {
         TempFolder t;
         t.file(QStringLiteral("old.mp3"), "old");
-        SimulatedCalls calls(t.path());
+        PlayedCalls calls;
         calls.refuseNoReplace = true;
         calls.refuseLinks = true;
         calls.failMove = [&](const QByteArray&, const QByteArray& to) {
@@ -499,7 +400,7 @@ TEST(PosixRenameCaseInsensitive, CaseOnlyRenameGoesThroughATemporaryName)
         TempFolder t;
         t.file(QStringLiteral("song.mp3"), "music");
         t.file(QStringLiteral("other.mp3"), "other");
-        SimulatedCalls calls(t.path());
+        PlayedCalls calls;
         calls.foldCase = true;
         calls.refuseNoReplace = c.refuseNoReplace;
         calls.refuseLinks = c.refuseLinks;
@@ -539,7 +440,7 @@ TEST(PosixRenameCaseInsensitive, AFailingSecondStepPutsTheFileBack)
         for (const bool refuseFlagAndLinks : {false, true}) {
             TempFolder t;
             t.file(QStringLiteral("song.mp3"), "music");
-            SimulatedCalls calls(t.path());
+            PlayedCalls calls;
             calls.foldCase = true;
             calls.refuseNoReplace = calls.refuseLinks = refuseFlagAndLinks;
             calls.failMove = [&](const QByteArray& from, const QByteArray& to) {
@@ -559,7 +460,7 @@ TEST(PosixRenameCaseInsensitive, WhenPuttingBackFailsTooTheFileKeepsTheTemporary
 {
     TempFolder t;
     t.file(QStringLiteral("song.mp3"), "music");
-    SimulatedCalls calls(t.path());
+    PlayedCalls calls;
     calls.foldCase = true;
     calls.failMove = [](const QByteArray& from, const QByteArray&) {
         return from.startsWith(".tessaly-") ? EIO : 0;
@@ -583,7 +484,7 @@ TEST(PosixRenameCaseInsensitive, AFirstStepThatFailsLeavesEverythingAsItWas)
 {
     TempFolder t;
     t.file(QStringLiteral("song.mp3"), "music");
-    SimulatedCalls calls(t.path());
+    PlayedCalls calls;
     calls.foldCase = true;
     calls.failMove = [](const QByteArray&, const QByteArray& to) {
         return to.startsWith(".tessaly-") ? ENOSPC : 0;
@@ -628,7 +529,7 @@ TEST(FoldsCase, TellsFromAnExistingNameWithoutWriting)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         TempFolder t(c.names);
-        SimulatedCalls calls(t.path());
+        PlayedCalls calls;
         calls.foldCase = c.foldCase;
         PosixFileSystem fs(calls);
         const QStringList before = t.names();

@@ -1,7 +1,7 @@
 // Random folders and rule settings: what each preview line says PROCEED will do with its file
 // is what PROCEED then does, line for line of its log.
-#include "foldingcalls.h"
 #include "namelistmodel.h"
+#include "playedcalls.h"
 #include "windowfixture.h"
 
 #include <fcntl.h>
@@ -174,7 +174,8 @@ QStringList logThePreviewForetells(Window& w, Tally& tally)
 
 void runCases(bool foldsCase, int count, unsigned firstSeed)
 {
-    FoldingCalls calls;
+    PlayedCalls calls;
+    calls.foldCase = true;
     PosixFileSystem real;
     PosixFileSystem folding(calls);
     Window w(foldsCase ? &folding : &real);

@@ -1,5 +1,5 @@
-#include "foldingcalls.h"
 #include "namelistmodel.h"
+#include "playedcalls.h"
 #include "windowfixture.h"
 
 #include <QAbstractButton>
@@ -302,7 +302,8 @@ TEST(PreviewMarks, TypingNeitherReadsNorWritesTheFolder)
 TEST(PreviewMarks, ACaseInsensitiveFolderComparesNamesWithoutRegardToCase)
 {
     TempFolder folder({QStringLiteral("Song.mp3"), QStringLiteral("other.mp3")});
-    FoldingCalls calls;
+    PlayedCalls calls;
+    calls.foldCase = true;
     PosixFileSystem fs(calls);
     Window window(&fs);
     window.get<FolderList>("dirDir")->setPath(folder.path() + u'/');

@@ -4,8 +4,8 @@
 //
 // TESSALY_PROPERTY_SEED repeats a run (its seed is printed), TESSALY_PROPERTY_CASES sets the
 // number of cases, TESSALY_PROPERTY_ONLY runs one case of the seed.
-#include "foldingcalls.h"
 #include "numbers.h"
+#include "playedcalls.h"
 #include "windowfixture.h"
 
 #include <algorithm>
