@@ -235,28 +235,6 @@ TEST_F(DriveListTest, FolderListOpensTheFolderLastCurrentOnADrive)
     EXPECT_EQ(folders.Path(), card.path()) << "with a trailing slash it is a folder, not a drive";
 }
 
-namespace {
-
-// A file system that counts its folder reads.
-class CountingFileSystem : public PosixFileSystem {
-public:
-    using PosixFileSystem::PosixFileSystem;
-    int listings = 0;
-    int fileReads = 0;
-    FolderListing listing(const QString& folder) override
-    {
-        ++listings;
-        return PosixFileSystem::listing(folder);
-    }
-    QList<FileEntry> files(const QString& folder) override
-    {
-        ++fileReads;
-        return PosixFileSystem::files(folder);
-    }
-};
-
-} // namespace
-
 TEST(FolderList, PathChangesNotifyOnceAndReadInNormalForm)
 {
     TempFolder t;
@@ -473,7 +451,7 @@ TEST(FileList, KeepsEveryNameOfTheLastReadAndReadsOncePerChange)
 {
     TempFolder t({u8("a.mp3"), u8("b.txt"), u8(".c.mp3")});
     t.folder(u8("Sub"));
-    CountingFileSystem fs;
+    FaultyFileSystem fs;
     FileList list(fs);
     list.setPattern(u8("*.mp3"));
     fs.listings = 0;

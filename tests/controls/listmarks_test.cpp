@@ -4,6 +4,7 @@
 #include <QIcon>
 
 using namespace tessaly;
+using tessaly::test::entries;
 
 namespace {
 
@@ -25,14 +26,6 @@ QStringList shown(const ListBox& list)
             s += u'[' + tip + u']';
         out.append(s);
     }
-    return out;
-}
-
-QList<FileEntry> entries(std::initializer_list<const char*> names)
-{
-    QList<FileEntry> out;
-    for (const char* n : names)
-        out.append({QString::fromUtf8(n), {}});
     return out;
 }
 

@@ -2,17 +2,10 @@
 #include "testsupport.h"
 
 using namespace tessaly;
+using tessaly::test::entries;
 using tessaly::test::u8;
 
 namespace {
-
-QList<FileEntry> entries(const QStringList& names)
-{
-    QList<FileEntry> out;
-    for (const QString& n : names)
-        out.append({n, {}});
-    return out;
-}
 
 constexpr auto Left = Prediction::LeftAlone;
 constexpr auto Renamed = Prediction::Renamed;

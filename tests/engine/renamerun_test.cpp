@@ -5,19 +5,12 @@
 #include <QSet>
 
 using namespace tessaly;
+using tessaly::test::entries;
 using tessaly::test::FakeMessageBox;
 using tessaly::test::FakeProgramEnd;
 using tessaly::test::u8;
 
 namespace {
-
-QList<FileEntry> entries(const QStringList& names)
-{
-    QList<FileEntry> list;
-    for (const QString& n : names)
-        list.append({n, {}});
-    return list;
-}
 
 class RenameRun : public ::testing::Test {
 protected:

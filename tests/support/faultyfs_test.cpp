@@ -3,22 +3,9 @@
 #include "testsupport.h"
 
 using namespace tessaly;
+using tessaly::test::codeOf;
 using tessaly::test::FaultyFileSystem;
 using tessaly::test::TempFolder;
-
-namespace {
-
-int renameCode(FileSystem& fs, const QString& folder, const char* from, const char* to)
-{
-    try {
-        fs.rename(folder, from, QString::fromUtf8(to));
-    } catch (const RunTimeError& e) {
-        return e.code();
-    }
-    return 0;
-}
-
-} // namespace
 
 TEST(FaultyFileSystem, FailsChosenRenamesOnceOrUntilCleared)
 {
@@ -26,16 +13,19 @@ TEST(FaultyFileSystem, FailsChosenRenamesOnceOrUntilCleared)
     FaultyFileSystem fs;
     fs.failRename(QStringLiteral("a.mp3"), ErrorCode::PermissionDenied);
     fs.failRename(QStringLiteral("b.mp3"), ErrorCode::DiskFull, false);
+    const auto renameCode = [&](const char* from, const char* to) {
+        return codeOf([&] { fs.rename(t.path(), from, QString::fromUtf8(to)); });
+    };
 
-    EXPECT_EQ(renameCode(fs, t.path(), "c.mp3", "c2.mp3"), 0) << "another file is not hit";
-    EXPECT_EQ(renameCode(fs, t.path(), "a.mp3", "a2.mp3"), ErrorCode::PermissionDenied);
+    EXPECT_EQ(renameCode("c.mp3", "c2.mp3"), 0) << "another file is not hit";
+    EXPECT_EQ(renameCode("a.mp3", "a2.mp3"), ErrorCode::PermissionDenied);
     EXPECT_TRUE(t.exists(QStringLiteral("a.mp3")));
-    EXPECT_EQ(renameCode(fs, t.path(), "a.mp3", "a2.mp3"), 0) << "a fault for once is gone";
+    EXPECT_EQ(renameCode("a.mp3", "a2.mp3"), 0) << "a fault for once is gone";
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(renameCode(fs, t.path(), "b.mp3", "b2.mp3"), ErrorCode::DiskFull);
+        EXPECT_EQ(renameCode("b.mp3", "b2.mp3"), ErrorCode::DiskFull);
     EXPECT_TRUE(t.exists(QStringLiteral("b.mp3")));
     fs.clearRenameFaults();
-    EXPECT_EQ(renameCode(fs, t.path(), "b.mp3", "b2.mp3"), 0);
+    EXPECT_EQ(renameCode("b.mp3", "b2.mp3"), 0);
     EXPECT_EQ(fs.renameFaultsInjected, 4);
     EXPECT_EQ(t.names(), (QStringList{QStringLiteral("a2.mp3"), QStringLiteral("b2.mp3"),
                                       QStringLiteral("c2.mp3")}));

@@ -14,18 +14,11 @@
 
 using namespace tessaly;
 using tessaly::test::FaultyFileSystem;
+using tessaly::test::strings;
 using tessaly::test::TempFolder;
 using tessaly::test::Window;
 
 namespace {
-
-QStringList strings(std::initializer_list<const char*> items)
-{
-    QStringList out;
-    for (const char* i : items)
-        out.append(QString::fromUtf8(i));
-    return out;
-}
 
 // Opens a folder in the folder list the way the user does: pick its entry, press Enter.
 void openEntry(FolderList* folders, const QString& path)

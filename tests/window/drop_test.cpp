@@ -23,6 +23,7 @@
 
 using namespace tessaly;
 using tessaly::test::FaultyFileSystem;
+using tessaly::test::strings;
 using tessaly::test::TempFolder;
 using tessaly::test::Window;
 
@@ -31,14 +32,6 @@ namespace {
 constexpr Qt::DropActions AnyEffect = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
 // What a drag from the drop point offers: a receiver that moved the folder would take it away.
 constexpr Qt::DropActions CopyOrLink = Qt::CopyAction | Qt::LinkAction;
-
-QStringList strings(std::initializer_list<const char*> items)
-{
-    QStringList out;
-    for (const char* i : items)
-        out.append(QString::fromUtf8(i));
-    return out;
-}
 
 // File URLs of local paths, as a file manager drags them.
 std::unique_ptr<QMimeData> filesData(const QStringList& paths)

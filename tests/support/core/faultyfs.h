@@ -3,13 +3,16 @@
 #include "posixfilesystem.h"
 #include "runtimeerror.h"
 
+#include <functional>
 #include <QHash>
 #include <QList>
+#include <QStringList>
 
 namespace tessaly::test {
 
 // The real file system with volumes added, chosen folders made unreadable and chosen renames
-// failing, for failures that root cannot provoke with file modes.
+// or attribute reads failing, for failures that root cannot provoke with file modes. Counts
+// what it is asked.
 class FaultyFileSystem : public PosixFileSystem {
 public:
     FaultyFileSystem() = default;
@@ -17,8 +20,16 @@ public:
     explicit FaultyFileSystem(RenameCalls& calls) : PosixFileSystem(calls) {}
 
     QList<Volume> extraVolumes;
-    QHash<QString, int> unreadable; // folder -> error code, until removed
+    QHash<QString, int> unreadable;        // folder -> error code, until removed
+    QHash<QString, int> failingAttributes; // path -> error code, until removed
     int renameFaultsInjected = 0;
+    // Called before every folder read (subfolders, files or listing), even one that fails.
+    std::function<void()> beforeRead;
+
+    int listings = 0;
+    int fileReads = 0;
+    int renames = 0; // tried, failed ones included
+    QStringList attributesRead;
 
     // Makes the rename of `oldName` (its bytes as encodePath gives them; every file when
     // empty) fail with `code`: once, or until clearRenameFaults(). Codes such as 70 permission
@@ -42,17 +53,28 @@ public:
     }
     QList<FileEntry> files(const QString& folder) override
     {
+        ++fileReads;
         check(folder);
         return PosixFileSystem::files(folder);
     }
     FolderListing listing(const QString& folder) override
     {
+        ++listings;
         check(folder);
         return PosixFileSystem::listing(folder);
+    }
+    int attributes(const QString& path) override
+    {
+        attributesRead.append(path);
+        const auto it = failingAttributes.constFind(path);
+        if (it != failingAttributes.constEnd())
+            throw RunTimeError(*it);
+        return PosixFileSystem::attributes(path);
     }
 
     void rename(const QString& folder, const QByteArray& oldName, const QString& newName) override
     {
+        ++renames;
         for (qsizetype i = 0; i < m_renameFaults.size(); ++i) {
             const RenameFault f = m_renameFaults[i];
             if (!f.oldName.isEmpty() && f.oldName != oldName)
@@ -75,6 +97,8 @@ private:
 
     void check(const QString& folder)
     {
+        if (beforeRead)
+            beforeRead();
         const auto it = unreadable.constFind(normalFolderPath(folder));
         if (it != unreadable.constEnd())
             throw RunTimeError(*it);

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <ostream>
 #include <QString>
 #include <QStringList>
@@ -30,6 +31,23 @@ namespace tessaly::test {
 inline QString u8(const char* s)
 {
     return QString::fromUtf8(s);
+}
+
+inline QStringList strings(std::initializer_list<const char*> items)
+{
+    QStringList out;
+    for (const char* i : items)
+        out.append(QString::fromUtf8(i));
+    return out;
+}
+
+// List entries of these names, as names read from a folder in UTF-8.
+inline QList<FileEntry> entries(const QStringList& names)
+{
+    QList<FileEntry> out;
+    for (const QString& n : names)
+        out.append({n, {}});
+    return out;
 }
 
 // The code of the RunTimeError that `call` throws, 0 when it throws none.

@@ -68,12 +68,4 @@ protected:
     Window window;
 };
 
-inline QStringList strings(std::initializer_list<const char*> items)
-{
-    QStringList out;
-    for (const char* i : items)
-        out.append(QString::fromUtf8(i));
-    return out;
-}
-
 } // namespace tessaly::test
