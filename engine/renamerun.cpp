@@ -175,18 +175,19 @@ QString newNameOf(const QString& oldName, const RenameRules& rules, bool proceed
     return name;
 }
 
-// Step 20: renames the file unless PROCEED leaves it alone, and logs what happened.
-FileOutcome renameAndLog(const FileEntry& old, const QString& name, const RunSinks& sinks,
+} // namespace
+
+FileOutcome renameAndLog(const FileEntry& old, const FileEntry& to, const RunSinks& sinks,
                          RunErrorReport& report)
 {
-    if (leavesAlone(old.name, name))
+    if (leavesAlone(old.name, to.name))
         return FileOutcome::LeftAlone;
     // Exists, not found and bad name concern this file alone: they are logged and the run
     // goes on with the next file. Only the rename itself gives them that meaning.
     std::optional<int> code;
     const bool renamed = runStep(report, [&] { // a.
         try {
-            sinks.rename(old, name);
+            sinks.rename(old, exactName(to));
         } catch (const RunTimeError& error) {
             if (!concernsTheFileAlone(error.code()))
                 throw;
@@ -194,17 +195,15 @@ FileOutcome renameAndLog(const FileEntry& old, const QString& name, const RunSin
         }
     });
     if (code) {
-        sinks.logLine(outcomeLine(*code, old.name, name));
+        sinks.logLine(outcomeLine(*code, old.name, to.name));
         return outcomeOf(*code);
     }
     // A failed rename that is ignored renamed nothing, so it gets no "renamed to" line.
     if (!renamed)
         return FileOutcome::FailedIgnored;
-    runStep(report, [&] { sinks.logLine(renamedLine(old.name, name)); }); // b.
+    runStep(report, [&] { sinks.logLine(renamedLine(old.name, to.name)); }); // b.
     return FileOutcome::Renamed;
 }
-
-} // namespace
 
 void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& chosen,
               const RunSinks& sinks, RunErrorReport& report)
@@ -216,7 +215,7 @@ void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& ch
         PositionFaults faults;
         const QString name = newNameOf(old.name, rules, proceed, sinks, faults, report);
         if (proceed) {
-            const FileOutcome outcome = renameAndLog(old, name, sinks, report);
+            const FileOutcome outcome = renameAndLog(old, FileEntry{name, {}}, sinks, report);
             if (sinks.outcome)
                 sinks.outcome(outcome);
             continue;

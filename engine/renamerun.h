@@ -131,6 +131,11 @@ private:
 // differ), empty or ".".
 bool leavesAlone(const QString& oldName, const QString& newName);
 
+// Step 20: renames `old` to `to` unless PROCEED leaves it alone (the names as the lists show
+// them; the rename gives the file the bytes of `to`), and logs what happened.
+FileOutcome renameAndLog(const FileEntry& old, const FileEntry& to, const RunSinks& sinks,
+                         RunErrorReport& report);
+
 // Steps 9 to 21 for every chosen entry, in order.
 void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& chosen,
               const RunSinks& sinks, RunErrorReport& report);

@@ -18,6 +18,7 @@ Form1::Form1(Services services, QWidget* parent)
     connectRulePanel();
     connectChoiceList();
     connectDropPoint();
+    connectHistory();
     Form_Load();
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "previewmarks.h"
+#include "renamehistory.h"
 #include "renamerun.h"
 
 #include <QWidget>
 #include <vector>
+
+class QUndoStack;
 
 namespace tessaly {
 
@@ -81,8 +84,9 @@ private:
     // Whether the file list shows ActDir (its last read then knows the folder's names).
     bool showsActDir() const;
     bool foldsCase(const QString& folder) const;
-    // The run's rename: in ActDir, each file at most once.
-    void renameOnce(GivenNames& given, const FileEntry& old, const QString& newName);
+    // The run's rename: in ActDir, each file at most once; `done` records it.
+    void renameOnce(GivenNames& given, RenameBatch& done, const FileEntry& old,
+                    const QString& newName);
     void refreshAfterProceed(RunErrorReport& report);
     // Marks each preview line with what PROCEED would do with its file.
     void markPreview(const RenameRules& rules, const std::vector<PositionFaults>& faults);
@@ -118,6 +122,18 @@ private:
     void mnuPopUplstChoiceCrop_Click();
     void mnuPopUplstChoiceCopy_Click();
 
+    // the history of renames: a PROCEED taken back and done again
+    class RenamesCommand;
+    void lstResult_MouseUp(int Button, int Shift, double X, double Y);
+    void mnuPopUplstResultUndo_Click();
+    void mnuPopUplstResultRedo_Click();
+    // Renames the batch's files back (undo) or again, as a run of their own, and keeps in it
+    // only the files whose rename went through.
+    void rerunRenames(RenameBatch& batch, bool undo);
+    // A PROCEED's renames become the newest entry of the history (undone ones are dropped).
+    void rememberRenames(RenameBatch done);
+    void showAfterRenames(RunErrorReport& report, const QString& folder);
+
     // A failure in a browser handler: warn, then put the browser on the nearest readable
     // folder above the one that failed.
     template <typename Handler> void guarded(Handler handler);
@@ -126,6 +142,7 @@ private:
 
     // drag-and-drop folder point (DragData: dragdata.h, declared by its use here)
     void connectDropPoint();
+    void connectHistory();
     void picDragDrop_OLEDragDrop(class DragData& Data, qint32& Effect, qint16 Button, qint16 Shift,
                                  float X, float Y);
     void picDragDrop_OLEStartDrag(class DragData& Data, qint32& AllowedEffects);
@@ -191,6 +208,8 @@ private:
     DropPoint* picDragDrop;
     Label* Label19;
     PopupMenu* mnuPopUplstChoice;
+    PopupMenu* mnuPopUplstResult;
+    QUndoStack* m_history; // the PROCEEDs of this window, as long as it lives
 };
 
 } // namespace tessaly

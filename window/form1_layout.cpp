@@ -227,6 +227,14 @@ void Form1::buildControls()
                                QStringLiteral("Crop sel.      Space"));
     mnuPopUplstChoice->addItem(QStringLiteral("mnuPopUplstChoiceCopy"),
                                QStringLiteral("Copy sel."));
+
+    mnuPopUplstResult = new PopupMenu(this);
+    mnuPopUplstResult->setObjectName(QStringLiteral("mnuPopUplstResult"));
+    mnuPopUplstResult->setTitle(QStringLiteral("mnuPopUplstResult"));
+    mnuPopUplstResult->addItem(QStringLiteral("mnuPopUplstResultUndo"),
+                               QStringLiteral("Undo renames    Ctrl+Z"));
+    mnuPopUplstResult->addItem(QStringLiteral("mnuPopUplstResultRedo"),
+                               QStringLiteral("Redo renames    Ctrl+Shift+Z"));
 }
 
 } // namespace tessaly

@@ -4,6 +4,7 @@
 #include "filesystem.h"
 #include "folderlist.h"
 #include "form1.h"
+#include "linebuffer.h"
 #include "listbox.h"
 #include "numbers.h"
 #include "prediction.h"
@@ -19,24 +20,6 @@
 namespace tessaly {
 
 namespace {
-
-// Lines for a list, appended in one update when flushed: a run of 100,000 files would
-// otherwise update the list 100,000 times. Flushed before anything else can look at the list.
-class LineBuffer {
-public:
-    LineBuffer(ListBox* list, qsizetype expected) : m_list(list) { m_lines.reserve(expected); }
-    ~LineBuffer() { flush(); }
-    void add(const QString& line) { m_lines.append(FileEntry{line, {}}); }
-    void flush()
-    {
-        if (!m_lines.isEmpty())
-            m_list->AddItems(std::exchange(m_lines, {}));
-    }
-
-private:
-    ListBox* m_list;
-    QList<FileEntry> m_lines;
-};
 
 // How a preview line shows what PROCEED would do with its file: unchanged names muted, names
 // that would fail in the warning colour with an icon, position faults with an icon of their
@@ -136,10 +119,12 @@ void Form1::cmdGo_Click(int Index)
 
         // 9. to 21.
         GivenNames given([this] { return foldsCase(m_actDir); }, files);
-        RunSinks sinks{
-            [&](const QString& line) { preview.add(line); },
-            [&](const QString& line) { log.add(line); },
-            [&](const FileEntry& old, const QString& newName) { renameOnce(given, old, newName); }};
+        RenameBatch done(m_actDir);
+        RunSinks sinks{[&](const QString& line) { preview.add(line); },
+                       [&](const QString& line) { log.add(line); },
+                       [&](const FileEntry& old, const QString& newName) {
+                           renameOnce(given, done, old, newName);
+                       }};
         // A preview also tells what PROCEED would do with each file, judged from the folder's
         // names as the file list last read them (the folder is never read per keystroke).
         const bool predict = mode == RunMode::Preview && showsActDir();
@@ -153,8 +138,10 @@ void Form1::cmdGo_Click(int Index)
         log.flush();
         if (predict)
             m_marks.ran(std::move(rules), std::move(faults));
-        if (mode == RunMode::Proceed)
-            refreshAfterProceed(report); // 22.
+        if (mode == RunMode::Preview)
+            return;
+        rememberRenames(std::move(done));
+        refreshAfterProceed(report); // 22.
     } catch (const RunEnded&) {
         m_ended = true;
     }
@@ -179,13 +166,15 @@ bool Form1::foldsCase(const QString& folder) const
     return showsActDir() ? flFile->folderNames().foldsCase() : m_services.fs.foldsCase(folder);
 }
 
-void Form1::renameOnce(GivenNames& given, const FileEntry& old, const QString& newName)
+void Form1::renameOnce(GivenNames& given, RenameBatch& done, const FileEntry& old,
+                       const QString& newName)
 {
     // Names are resolved in ActDir; a file is renamed at most once.
     if (given.contains(old))
         throw RunTimeError(ErrorCode::FileNotFound);
     m_services.fs.rename(m_actDir, old.bytes(), newName);
     given.add(newName);
+    done.add(old.bytes(), newName);
 }
 
 void Form1::refreshAfterProceed(RunErrorReport& report)

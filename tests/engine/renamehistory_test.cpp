@@ -1,0 +1,85 @@
+#include "posixfilesystem.h"
+#include "renamehistory.h"
+#include "tempfolder.h"
+#include "testsupport.h"
+
+using namespace tessaly;
+using tessaly::test::FakeMessageBox;
+using tessaly::test::FakeProgramEnd;
+using tessaly::test::TempFolder;
+using tessaly::test::u8;
+
+namespace {
+
+QStringList texts(const QList<RenameStep>& steps)
+{
+    QStringList out;
+    for (const RenameStep& s : steps)
+        out.append(s.from.name + u8(" -> ") + s.to.name);
+    return out;
+}
+
+} // namespace
+
+TEST(RenameBatch, UndoTakesTheLastRenameBackFirstAndRedoDoesTheFirstFirst)
+{
+    RenameBatch batch(u8("/music"));
+    const QByteArray latin1 = "Caf\xe9.mp3"; // not UTF-8: shown as Latin-1, renamed by its bytes
+    batch.add("a.mp3", u8("b.mp3"));
+    batch.add(latin1, u8("Café.mp3"));
+    batch.add("b.mp3", u8("c.mp3")); // took the name the first rename left
+    EXPECT_EQ(
+        texts(batch.undoSteps()),
+        QStringList({u8("c.mp3 -> b.mp3"), u8("Café.mp3 -> Café.mp3"), u8("b.mp3 -> a.mp3")}));
+    EXPECT_EQ(
+        texts(batch.redoSteps()),
+        QStringList({u8("a.mp3 -> b.mp3"), u8("Café.mp3 -> Café.mp3"), u8("b.mp3 -> c.mp3")}));
+    const RenameStep back = batch.undoSteps()[1];
+    EXPECT_EQ(back.from.bytes(), u8("Café.mp3").toUtf8());
+    EXPECT_EQ(back.to.bytes(), latin1) << "the original bytes, not their UTF-8 text";
+
+    // A file that could not be taken back keeps its new name: doing the batch again leaves it.
+    RenameBatch undone = batch;
+    undone.keepUndone({true, false, true}); // in undo order: c, Café, b
+    EXPECT_EQ(texts(undone.redoSteps()), QStringList({u8("a.mp3 -> b.mp3"), u8("b.mp3 -> c.mp3")}));
+    RenameBatch redone = batch;
+    redone.keepRedone({false, true, true});
+    EXPECT_EQ(texts(redone.undoSteps()),
+              QStringList({u8("c.mp3 -> b.mp3"), u8("Café.mp3 -> Café.mp3")}));
+}
+
+TEST(RenameBatch, TakingBackLogsEachFileInTheRunsFormsAndNeverReplacesAFile)
+{
+    // After a PROCEED of a -> A and b -> B, another program took "b" and removed "A".
+    TempFolder t;
+    t.file(u8("B"), "was b");
+    t.file(u8("b"), "newcomer");
+    t.file(u8("c2"), "was c");
+    RenameBatch batch(t.path());
+    batch.add("a", u8("A"));
+    batch.add("b", u8("B"));
+    batch.add("c", u8("c2"));
+
+    PosixFileSystem fs;
+    FakeMessageBox box;
+    FakeProgramEnd end;
+    RunErrorReport report(box, end);
+    QStringList log;
+    std::vector<FileOutcome> outcomes;
+    RunSinks sinks{{},
+                   [&](const QString& line) { log.append(line); },
+                   [&](const FileEntry& old, const QString& newName) {
+                       fs.rename(t.path(), old.bytes(), newName);
+                   }};
+    sinks.outcome = [&](FileOutcome o) { outcomes.push_back(o); };
+    runRenames(batch.undoSteps(), sinks, report);
+
+    EXPECT_EQ(log, QStringList({u8("File \"c2\" renamed to \"c\""), u8("File \"B\" already exist"),
+                                u8("File a not found")}));
+    EXPECT_EQ(outcomes, std::vector<FileOutcome>({FileOutcome::Renamed, FileOutcome::NameExists,
+                                                  FileOutcome::NotFound}));
+    EXPECT_EQ(t.names(), QStringList({u8("B"), u8("b"), u8("c")}));
+    EXPECT_EQ(t.read(u8("b")), "newcomer");
+    EXPECT_EQ(t.read(u8("B")), "was b");
+    EXPECT_TRUE(box.errors.isEmpty());
+}

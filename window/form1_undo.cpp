@@ -1,0 +1,159 @@
+// Form1: the history of renames. Each PROCEED that renamed files can be taken back (undo) and
+// done again (redo), each time as a run of its own, with the log and error report of a run.
+#include "drivelist.h"
+#include "filelist.h"
+#include "filesystem.h"
+#include "folderlist.h"
+#include "form1.h"
+#include "keycodes.h"
+#include "linebuffer.h"
+#include "listbox.h"
+#include "runtimeerror.h"
+#include "services.h"
+#include "simplecontrols.h"
+#include "textbox.h"
+#include "waitcursor.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QUndoCommand>
+#include <QUndoStack>
+
+namespace tessaly {
+
+// One PROCEED in the history. Its renames were done when it is pushed, so the first redo,
+// which QUndoStack runs at the push, does nothing.
+class Form1::RenamesCommand : public QUndoCommand {
+public:
+    RenamesCommand(Form1& form, RenameBatch batch) : m_form(form), m_batch(std::move(batch))
+    {
+        setText(QStringLiteral("Renames in ") + m_batch.folder());
+    }
+    void undo() override { m_form.rerunRenames(m_batch, true); }
+    void redo() override
+    {
+        if (!std::exchange(m_pushed, false))
+            m_form.rerunRenames(m_batch, false);
+    }
+
+private:
+    Form1& m_form;
+    RenameBatch m_batch;
+    bool m_pushed = true;
+};
+
+void Form1::connectHistory()
+{
+    m_history = new QUndoStack(this);
+    connect(lstResult, &ListBox::MouseUp, this, &Form1::lstResult_MouseUp);
+    const struct {
+        const char* name;
+        void (Form1::*handler)();
+        void (QUndoStack::*can)(bool);
+        QList<QKeySequence> keys;
+    } items[] = {
+        {"mnuPopUplstResultUndo",
+         &Form1::mnuPopUplstResultUndo_Click,
+         &QUndoStack::canUndoChanged,
+         {QKeySequence(Qt::CTRL | Qt::Key_Z)}},
+        {"mnuPopUplstResultRedo",
+         &Form1::mnuPopUplstResultRedo_Click,
+         &QUndoStack::canRedoChanged,
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}},
+    };
+    for (const auto& item : items) {
+        auto* action = mnuPopUplstResult->findChild<QAction*>(QString::fromLatin1(item.name));
+        connect(action, &QAction::triggered, this, item.handler);
+        connect(m_history, item.can, action, &QAction::setEnabled);
+        action->setEnabled(false);
+        // The keys work anywhere in the window; the caption names them already.
+        action->setShortcuts(item.keys);
+        action->setShortcutVisibleInContextMenu(false);
+        addAction(action);
+    }
+}
+
+void Form1::lstResult_MouseUp(int Button, int /*Shift*/, double /*X*/, double /*Y*/)
+{
+    if (Button == RightButton)
+        mnuPopUplstResult->popupAtMouse();
+}
+
+namespace {
+
+// Whether the keys went to a text box the user types in, which keeps its own undo of typing.
+bool typingInTextBox()
+{
+    const auto* box = qobject_cast<const TextBox*>(QApplication::focusWidget());
+    return box && !box->isReadOnly();
+}
+
+} // namespace
+
+void Form1::mnuPopUplstResultUndo_Click()
+{
+    if (!typingInTextBox())
+        m_history->undo();
+}
+
+void Form1::mnuPopUplstResultRedo_Click()
+{
+    if (!typingInTextBox())
+        m_history->redo();
+}
+
+void Form1::rememberRenames(RenameBatch done)
+{
+    if (!done.isEmpty())
+        m_history->push(new RenamesCommand(*this, std::move(done)));
+}
+
+void Form1::rerunRenames(RenameBatch& batch, bool undo)
+{
+    if (m_ended)
+        return;
+    const WaitCursor busy; // it does not yield to the event loop while it works
+    LineBuffer log(lstResult, batch.renames().size());
+    RunErrorReport report(m_services.box, m_services.end, [&] { log.flush(); });
+    FileSystem& fs = m_services.fs;
+    const QString folder = batch.folder();
+    try {
+        runStep(report, [&] { fs.setCurrentFolder(folder); });
+        runStep(report, [&] { lstResult->Clear(); });
+        const QList<RenameStep> steps = undo ? batch.undoSteps() : batch.redoSteps();
+        std::vector<bool> renamed;
+        renamed.reserve(size_t(steps.size()));
+        RunSinks sinks{{},
+                       [&](const QString& line) { log.add(line); },
+                       [&](const FileEntry& old, const QString& newName) {
+                           fs.rename(folder, old.bytes(), newName);
+                       }};
+        sinks.outcome = [&](FileOutcome o) { renamed.push_back(o == FileOutcome::Renamed); };
+        runRenames(steps, sinks, report);
+        log.flush();
+        if (undo)
+            batch.keepUndone(renamed);
+        else
+            batch.keepRedone(renamed);
+        showAfterRenames(report, folder);
+    } catch (const RunEnded&) {
+        m_ended = true;
+    }
+}
+
+void Form1::showAfterRenames(RunErrorReport& report, const QString& folder)
+{
+    // The browser shows the folder, read again; every file of it is chosen, and the preview
+    // runs with the rules as they stand.
+    runStep(report, [&] {
+        if (dirDir->Path() != folder)
+            dirDir->setFolder(folder);
+    });
+    runStep(report, [&] { showDriveOfFolder(); });
+    runStep(report, [&] { dirDir->Refresh(); });
+    runStep(report, [&] { flFile->Refresh(); });
+    runStep(report, [&] { ChooseAllFiles(); });
+    cmdGo_Click(PreviewButton);
+}
+
+} // namespace tessaly
