@@ -2,6 +2,7 @@
 
 #include "posixfilesystem.h"
 #include "services.h"
+#include "testsupport.h"
 
 #include <chrono>
 #include <functional>
@@ -11,32 +12,15 @@
 
 namespace tessaly::bench {
 
-// Services that never block: a benchmark has nobody to answer a box.
-class SilentBox : public MessageBoxService {
+// The tests' fakes. A benchmark has nobody to answer a box: the box answers Ignore, and a
+// benchmark that showed one fails after printing its figures.
+class SilentBox : public test::FakeMessageBox {
 public:
-    int shown = 0;
-    Answer runTimeError(const QString&, const QString&) override
-    {
-        ++shown;
-        return Ignore;
-    }
-    void warning(const QString&, const QString&) override { ++shown; }
+    SilentBox() { whenEmpty = Ignore; }
+    qsizetype shown() const { return errors.size() + warnings.size(); }
 };
-
-class NullClipboard : public ClipboardService {
-public:
-    void Clear() override {}
-    void SetText(const QString& t) override { m_text = t; }
-    QString text() const override { return m_text; }
-
-private:
-    QString m_text;
-};
-
-class NoEnd : public ProgramEnd {
-public:
-    void endNow() override {}
-};
+using test::FakeClipboard;
+using test::FakeProgramEnd;
 
 // A folder of `count` empty files named like a music collection, removed on destruction.
 class MusicFolder {

@@ -21,8 +21,8 @@ int main(int argc, char** argv)
 
     PosixFileSystem fs;
     SilentBox box;
-    NullClipboard clipboard;
-    NoEnd end;
+    FakeClipboard clipboard;
+    FakeProgramEnd end;
     Form1 form({fs, box, clipboard, end});
     form.show();
     auto* dirDir = form.findChild<FolderList*>(QStringLiteral("dirDir"));

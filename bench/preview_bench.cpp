@@ -39,7 +39,7 @@ int main(int argc, char** argv)
     rules.lowerSuffixOn = true;
 
     SilentBox box;
-    NoEnd end;
+    FakeProgramEnd end;
     RunErrorReport report(box, end);
     QStringList preview;
     const RunSinks sinks{[&](const QString& line) { preview.append(line); }, {}, {}};
@@ -53,9 +53,9 @@ int main(int argc, char** argv)
         times.push_back(
             milliseconds([&] { runFiles(RunMode::Preview, rules, chosen, sinks, report); }));
         cpuTimes.push_back(cpuMilliseconds() - cpuStart);
-        if (preview.size() != count || box.shown) {
+        if (preview.size() != count || box.shown() != 0) {
             std::fprintf(stderr, "preview holds %lld lines, %d boxes shown\n",
-                         qlonglong(preview.size()), box.shown);
+                         qlonglong(preview.size()), int(box.shown()));
             return 1;
         }
     }

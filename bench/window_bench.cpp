@@ -76,8 +76,8 @@ double baselineMs(const QString& under, int count)
 struct Bench {
     TimingFileSystem fs;
     SilentBox box;
-    NullClipboard clipboard;
-    NoEnd end;
+    FakeClipboard clipboard;
+    FakeProgramEnd end;
     Form1 form{{fs, box, clipboard, end}};
 
     template <typename T> T* get(const char* name)
@@ -312,5 +312,5 @@ int main(int argc, char** argv)
                     r.del, r.crop, r.proceed, r.renames, r.baseline, r.proceed / r.baseline,
                     r.renames / r.baseline);
     std::printf("peak resident memory: %.0f MB\n", peakResidentKiB() / 1024.0);
-    return b.box.shown == 0 ? 0 : 2;
+    return b.box.shown() == 0 ? 0 : 2;
 }

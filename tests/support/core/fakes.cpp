@@ -7,7 +7,7 @@ MessageBoxService::Answer FakeMessageBox::runTimeError(const QString& text, cons
     errors.append({title, text});
     if (whileShown)
         whileShown();
-    return answers.isEmpty() ? Abort : answers.takeFirst();
+    return answers.isEmpty() ? whenEmpty : answers.takeFirst();
 }
 
 void FakeMessageBox::warning(const QString& title, const QString& text)

@@ -61,7 +61,7 @@ template <typename Call> int codeOf(Call&& call)
     return 0;
 }
 
-// Records every box and answers the error report from a queue (Abort when it runs dry).
+// Records every box and answers the error report from a queue, then with `whenEmpty`.
 class FakeMessageBox : public MessageBoxService {
 public:
     struct Shown {
@@ -71,6 +71,7 @@ public:
     QList<Shown> errors;
     QList<Shown> warnings;
     QList<Answer> answers;
+    Answer whenEmpty = Abort;
     // Called while a box is up, before it is answered (to change the disk, say).
     std::function<void()> whileShown;
 
