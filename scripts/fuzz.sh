@@ -7,7 +7,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
-targets="nameedit position numberform"
+targets="nameedit position numberform drop"
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DTESSALY_FUZZ=ON -DTESSALY_TESTS=OFF \
   -DTESSALY_BENCH=OFF >/dev/null
 cmake --build build-fuzz -j2 --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)

@@ -48,20 +48,7 @@ void Form1::picDragDrop_OLEDragDrop(DragData& Data, qint32& /*Effect*/, qint16 /
 {
     QString item; // what a failure is about
     try {
-        if (Data.hasFormat(DragFormat::FileList)) {
-            item = Data.file(1); // the first dropped item; any others are ignored
-            if (item.contains(QChar(0)))
-                throw RunTimeError(ErrorCode::BadFileName); // a system call would cut it short
-            if (!isLocalPath(item))
-                throw RunTimeError(ErrorCode::DeviceUnavailable); // a URL: never fetched
-            if (m_services.fs.attributes(item) & FolderAttribute) {
-                m_actDir = item;
-                if (!m_actDir.endsWith(u'/'))
-                    m_actDir += u'/';
-            } else {
-                m_actDir = QStringLiteral("/"); // a file: the system drive's root
-            }
-        }
+        m_actDir = activeFolderAfterDrop(Data, m_services.fs, m_actDir, item); // 1. to 3.
         item = m_actDir;
         {
             // While the drive changes, drvDrive_Change leaves the folder list alone.

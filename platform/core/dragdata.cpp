@@ -26,6 +26,21 @@ bool isLocalPath(const QString& entry)
     return entry.startsWith(u'/') && !entry.startsWith(u"//") && !entry.contains(QChar(0));
 }
 
+QString activeFolderAfterDrop(const DragData& data, FileSystem& fs, const QString& actDir,
+                              QString& item)
+{
+    if (!data.hasFormat(DragFormat::FileList))
+        return actDir;
+    item = data.file(1); // the first dropped item; any others are ignored
+    if (item.contains(QChar(0)))
+        throw RunTimeError(ErrorCode::BadFileName); // a system call would cut it short
+    if (!isLocalPath(item))
+        throw RunTimeError(ErrorCode::DeviceUnavailable); // a URL: never fetched
+    if (!(fs.attributes(item) & FolderAttribute))
+        return QStringLiteral("/"); // a file: the system drive's root
+    return item.endsWith(u'/') ? item : item + u'/';
+}
+
 // ---- the data of a drag from the program -----------------------------------------------
 
 QStringList DragSourceData::formats() const

@@ -77,4 +77,15 @@ QString localPathOf(const QUrl& url);
 // "//", a network path) and holds no NUL, which would cut it short in a system call.
 bool isLocalPath(const QString& entry);
 
+class FileSystem;
+
+// Where a drop takes the active folder `actDir`: to the first item of the dropped file list
+// when it is a folder, with a "/" appended where it has none; to the root when it is a file;
+// nowhere when the data holds no file list. `item` is set to the item looked at, for the
+// message of a failure. Only a local path is looked at, by its attributes: an item with a NUL
+// in it throws RunTimeError 52, any other item that is no local path (a URL of another
+// machine) 68, and nothing is ever fetched.
+QString activeFolderAfterDrop(const DragData& data, FileSystem& fs, const QString& actDir,
+                              QString& item);
+
 } // namespace tessaly
