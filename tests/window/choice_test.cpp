@@ -18,7 +18,7 @@ protected:
     }
     void key(Qt::Key k, Qt::KeyboardModifiers m = {}) { QTest::keyClick(list("lstChoice"), k, m); }
     std::vector<bool> selected() const { return list("lstChoice")->selectedFlags(); }
-    QAction* item(const char* name) const { return window.get<QAction>(name); }
+    QAction* item(const char* name) const { return get<QAction>(name); }
 };
 
 TEST_F(ChoiceTest, DeleteRemovesEverySelectedEntryAndPreviews)
@@ -84,7 +84,7 @@ TEST_F(ChoiceTest, KeysWorkWhateverTheShiftState)
 
 TEST_F(ChoiceTest, TheRightButtonOpensTheMenuAndTheOthersDoNot)
 {
-    auto* menu = window.get<QMenu>("mnuPopUplstChoice");
+    auto* menu = get<QMenu>("mnuPopUplstChoice");
     auto* viewport = list("lstChoice")->viewport();
     for (Qt::MouseButton b : {Qt::LeftButton, Qt::MiddleButton}) {
         QTest::mouseClick(viewport, b, {}, QPoint(10, 5));

@@ -1,11 +1,4 @@
 // The window as a desktop user and a screen reader meet it: keys, focus, names, icon, cursor.
-#include "drivelist.h"
-#include "faultyfs.h"
-#include "folderlist.h"
-#include "listbox.h"
-#include "simplecontrols.h"
-#include "tempfolder.h"
-#include "textbox.h"
 #include "windowfixture.h"
 
 #include <QAccessible>
@@ -17,40 +10,9 @@
 #include <QTest>
 
 using namespace tessaly;
-using tessaly::test::FaultyFileSystem;
-using tessaly::test::TempFolder;
-using tessaly::test::Window;
+using namespace tessaly::test;
 
 namespace {
-
-// Records, for every folder read, whether the wait cursor was up.
-class CursorWatchingFileSystem : public FaultyFileSystem {
-public:
-    QList<bool> waitCursorAtRead;
-
-    QStringList subfolders(const QString& folder) override
-    {
-        note();
-        return FaultyFileSystem::subfolders(folder);
-    }
-    QList<FileEntry> files(const QString& folder) override
-    {
-        note();
-        return FaultyFileSystem::files(folder);
-    }
-    FolderListing listing(const QString& folder) override
-    {
-        note();
-        return FaultyFileSystem::listing(folder);
-    }
-
-private:
-    void note()
-    {
-        const QCursor* c = QGuiApplication::overrideCursor();
-        waitCursorAtRead.append(c && c->shape() == Qt::WaitCursor);
-    }
-};
 
 // The controls the Tab key stops at, in order: the design's order without the labels, the
 // drop point and the hidden button.
@@ -68,17 +30,18 @@ QString accessibleName(QWidget* w)
 
 } // namespace
 
-class DesktopTest : public ::testing::Test {
+class DesktopTest : public WindowTest {
 protected:
-    DesktopTest() : music({QStringLiteral("a.mp3"), QStringLiteral("Album/b.mp3")}), window(&fs)
+    DesktopTest() : WindowTest({QStringLiteral("a.mp3"), QStringLiteral("Album/b.mp3")})
     {
         fs.extraVolumes = {{card.path(), QStringLiteral("CARD")}};
-        window.get<DriveList>("drvDrive")->Refresh();
-        window.get<FolderList>("dirDir")->setPath(music.path() + u'/');
-        // Shortcuts reach only the active window, and offscreen activates a shown window only
-        // once its events have been processed.
-        window.form->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.form.get()));
+        fs.beforeRead = [this] {
+            const QCursor* c = QGuiApplication::overrideCursor();
+            waitCursorAtRead.append(c && c->shape() == Qt::WaitCursor);
+        };
+        drives()->Refresh();
+        showFolder();
+        activate();
     }
     QString focused() const
     {
@@ -86,10 +49,8 @@ protected:
         return f ? f->objectName() : QStringLiteral("(none)");
     }
 
-    TempFolder music;
     TempFolder card;
-    CursorWatchingFileSystem fs;
-    Window window;
+    QList<bool> waitCursorAtRead; // for every folder read, whether the wait cursor was up
 };
 
 TEST_F(DesktopTest, FocusStartsInTheEraseField)
@@ -99,9 +60,9 @@ TEST_F(DesktopTest, FocusStartsInTheEraseField)
 
 TEST_F(DesktopTest, AltLettersPressTheirButtonsAndTheHiddenOneNever)
 {
-    auto* refresh = window.get<CommandButton>("cmdRefresh_2");
-    auto* proceed = window.get<CommandButton>("cmdGo_0");
-    auto* preview = window.get<CommandButton>("cmdGo_1");
+    auto* refresh = get<CommandButton>("cmdRefresh_2");
+    auto* proceed = get<CommandButton>("cmdGo_0");
+    auto* preview = get<CommandButton>("cmdGo_1");
     struct Case {
         Qt::Key key;
         CommandButton* pressed;
@@ -111,7 +72,7 @@ TEST_F(DesktopTest, AltLettersPressTheirButtonsAndTheHiddenOneNever)
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(from) + " Alt+" +
                          QKeySequence(c.key).toString().toStdString());
-            auto* start = window.get<QWidget>(from);
+            auto* start = get<QWidget>(from);
             start->setFocus(Qt::OtherFocusReason);
             QSignalSpy refreshed(refresh, &CommandButton::Click);
             QSignalSpy proceeded(proceed, &CommandButton::Click);
@@ -129,8 +90,8 @@ TEST_F(DesktopTest, AltLettersPressTheirButtonsAndTheHiddenOneNever)
             }
         }
     }
-    EXPECT_EQ(window.get<TextBox>("txtEras")->Text(), QString()) << "a mnemonic is not typed";
-    EXPECT_EQ(window.get<TextBox>("txtFrom")->Text(), QStringLiteral("1"));
+    EXPECT_EQ(get<TextBox>("txtEras")->Text(), QString()) << "a mnemonic is not typed";
+    EXPECT_EQ(get<TextBox>("txtFrom")->Text(), QStringLiteral("1"));
 }
 
 TEST_F(DesktopTest, TabAndShiftTabWalkTheDesignOrderRoundTheWindow)
@@ -139,7 +100,7 @@ TEST_F(DesktopTest, TabAndShiftTabWalkTheDesignOrderRoundTheWindow)
     for (const char* n : tabStops)
         expected.append(QString::fromLatin1(n));
     const auto walk = [&](Qt::KeyboardModifiers modifiers) {
-        window.get<QWidget>("chkRepl2")->setFocus(Qt::OtherFocusReason);
+        get<QWidget>("chkRepl2")->setFocus(Qt::OtherFocusReason);
         QStringList seen{focused()};
         for (qsizetype i = 0; i < expected.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
@@ -192,9 +153,9 @@ TEST_F(DesktopTest, EveryControlHasAnAccessibleNameAndTheFocusableOnesDiffer)
         {"Label16", "Files (suitable for mask filter)"},
     };
     for (auto [control, name] : names)
-        EXPECT_EQ(accessibleName(window.get<QWidget>(control)), QString::fromUtf8(name)) << control;
+        EXPECT_EQ(accessibleName(get<QWidget>(control)), QString::fromUtf8(name)) << control;
     // On Linux a combo box is named by its current entry; the description says what it is.
-    auto* drives = window.get<DriveList>("drvDrive");
+    auto* drives = get<DriveList>("drvDrive");
     EXPECT_EQ(accessibleName(drives), drives->Drive());
     EXPECT_EQ(QAccessible::queryAccessibleInterface(drives)->text(QAccessible::Description),
               QStringLiteral("Drive"));
@@ -202,7 +163,7 @@ TEST_F(DesktopTest, EveryControlHasAnAccessibleNameAndTheFocusableOnesDiffer)
     // Every control, labels included, says something; a check box and its field differ by
     // their roles, so among the controls of one role no two names are the same.
     QHash<QAccessible::Role, QStringList> byRole;
-    for (QWidget* w : window.form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    for (QWidget* w : form()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (w->objectName().isEmpty() || qobject_cast<QMenu*>(w))
             continue; // the popup menu is a window of its own, named by its items
         SCOPED_TRACE(w->objectName().toStdString());
@@ -218,7 +179,7 @@ TEST_F(DesktopTest, EveryControlHasAnAccessibleNameAndTheFocusableOnesDiffer)
 
 TEST_F(DesktopTest, WindowCarriesTheIconInEverySize)
 {
-    const QIcon icon = window.form->windowIcon();
+    const QIcon icon = form()->windowIcon();
     for (int size : {16, 32, 48, 64, 128, 256})
         EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
     // A white window with a cyan title bar.
@@ -233,64 +194,52 @@ TEST_F(DesktopTest, WindowCarriesTheIconInEverySize)
 
 TEST_F(DesktopTest, FolderReadsShowTheWaitCursorAndRestoreItAfterwards)
 {
-    const QString album = music.pathOf(QStringLiteral("Album"));
+    const QString album = folder.pathOf(QStringLiteral("Album"));
     struct Case {
         const char* what;
         std::function<void()> act;
     };
     const Case cases[] = {
-        {"open a folder in the folder list",
-         [&] {
-             auto* folders = window.get<FolderList>("dirDir");
-             for (int row = 0; row < folders->entryCount(); ++row)
-                 if (folders->entryPath(row) == album)
-                     folders->setCurrentIndex(folders->model()->index(row, 0));
-             QTest::keyClick(folders, Qt::Key_Return);
-         }},
-        {"REFRESH",
-         [&] { QTest::mouseClick(window.get<QWidget>("cmdRefresh_2"), Qt::LeftButton); }},
-        {"type a mask", [&] { QTest::keyClicks(window.get<QWidget>("txtFilter"), "x"); }},
-        {"pick a drive", [&] { window.get<DriveList>("drvDrive")->setDrive(card.path()); }},
+        {"open a folder in the folder list", [&] { openEntry(album); }},
+        {"REFRESH", [&] { refresh(); }},
+        {"type a mask", [&] { QTest::keyClicks(get<QWidget>("txtFilter"), "x"); }},
+        {"pick a drive", [&] { drives()->setDrive(card.path()); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        fs.waitCursorAtRead.clear();
+        waitCursorAtRead.clear();
         c.act();
-        EXPECT_FALSE(fs.waitCursorAtRead.isEmpty());
-        EXPECT_FALSE(fs.waitCursorAtRead.contains(false));
+        EXPECT_FALSE(waitCursorAtRead.isEmpty());
+        EXPECT_FALSE(waitCursorAtRead.contains(false));
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     }
 }
 
 TEST_F(DesktopTest, AFailedReadRestoresTheCursorBeforeTheWarning)
 {
-    const QString album = music.pathOf(QStringLiteral("Album"));
+    const QString album = folder.pathOf(QStringLiteral("Album"));
     fs.unreadable.insert(album, 70);
     for (const char* how : {"folder list", "REFRESH"}) {
         SCOPED_TRACE(how);
-        fs.waitCursorAtRead.clear();
+        waitCursorAtRead.clear();
         const qsizetype warningsBefore = window.box.warnings.size();
         if (QByteArray(how) == "REFRESH") {
-            window.get<FolderList>("dirDir")->setPath(music.path() + u'/');
-            fs.unreadable.insert(music.path(), 70);
-            QTest::mouseClick(window.get<QWidget>("cmdRefresh_2"), Qt::LeftButton);
-            fs.unreadable.remove(music.path());
+            showFolder();
+            fs.unreadable.insert(folder.path(), 70);
+            refresh();
+            fs.unreadable.remove(folder.path());
         } else {
-            auto* folders = window.get<FolderList>("dirDir");
-            for (int row = 0; row < folders->entryCount(); ++row)
-                if (folders->entryPath(row) == album)
-                    folders->setCurrentIndex(folders->model()->index(row, 0));
-            QTest::keyClick(folders, Qt::Key_Return);
+            openEntry(album);
         }
         EXPECT_EQ(window.box.warnings.size(), warningsBefore + 1);
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-        EXPECT_FALSE(fs.waitCursorAtRead.contains(false)) << "the recovery reads show it too";
+        EXPECT_FALSE(waitCursorAtRead.contains(false)) << "the recovery reads show it too";
     }
 }
 
 TEST_F(DesktopTest, CaptionsAndFieldTextFitTheirControls)
 {
-    for (QWidget* w : window.form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    for (QWidget* w : form()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         SCOPED_TRACE(w->objectName().toStdString());
         const QFontMetrics m(w->font());
         if (auto* l = qobject_cast<Label*>(w)) {
@@ -305,7 +254,7 @@ TEST_F(DesktopTest, CaptionsAndFieldTextFitTheirControls)
     }
     // The position boxes show their three characters, the mask box a usual mask.
     for (const char* n : {"txtFrom", "txtTo", "txtAft"}) {
-        auto* t = window.get<TextBox>(n);
+        auto* t = get<TextBox>(n);
         EXPECT_LE(QFontMetrics(t->font()).horizontalAdvance(QStringLiteral("000")) + 6, t->width())
             << n;
     }

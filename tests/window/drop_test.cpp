@@ -1,13 +1,5 @@
 #include "dragdata.h"
-#include "drivelist.h"
 #include "droppoint.h"
-#include "faultyfs.h"
-#include "filelist.h"
-#include "folderlist.h"
-#include "form1.h"
-#include "listbox.h"
-#include "tempfolder.h"
-#include "textbox.h"
 #include "windowfixture.h"
 
 #include <fcntl.h>
@@ -22,10 +14,7 @@
 #include <unistd.h>
 
 using namespace tessaly;
-using tessaly::test::FaultyFileSystem;
-using tessaly::test::strings;
-using tessaly::test::TempFolder;
-using tessaly::test::Window;
+using namespace tessaly::test;
 
 namespace {
 
@@ -51,31 +40,14 @@ std::unique_ptr<QMimeData> uriListData(const QByteArray& list)
     return data;
 }
 
-// A file system whose attribute reads are recorded and can be made to fail.
-class DropFileSystem : public FaultyFileSystem {
-public:
-    QStringList attributesRead;
-    QHash<QString, int> attributesFail; // path -> error code
-
-    int attributes(const QString& path) override
-    {
-        attributesRead.append(path);
-        const auto it = attributesFail.constFind(path);
-        if (it != attributesFail.constEnd())
-            throw RunTimeError(*it);
-        return FaultyFileSystem::attributes(path);
-    }
-};
-
 } // namespace
 
-class DropTest : public ::testing::Test {
+class DropTest : public WindowTest {
 protected:
     DropTest()
-        : music({QStringLiteral("Track 10.mp3"), QStringLiteral("Track 2.MP3"),
-                 QStringLiteral("cover.jpg"), QStringLiteral("Album/01 intro.mp3"),
-                 QStringLiteral("Live/02 crowd.mp3")}),
-          window(&fs)
+        : WindowTest({QStringLiteral("Track 10.mp3"), QStringLiteral("Track 2.MP3"),
+                      QStringLiteral("cover.jpg"), QStringLiteral("Album/01 intro.mp3"),
+                      QStringLiteral("Live/02 crowd.mp3")})
     {
         // Connected after the window's own handlers, so these see what they left.
         QObject::connect(drives(), &DriveList::Change, [this] {
@@ -92,19 +64,15 @@ protected:
         EXPECT_TRUE(drives()->Marker().isEmpty()); // after every drop, whatever its end
     }
 
-    Form1* form() const { return static_cast<Form1*>(window.form.get()); }
-    DriveList* drives() const { return window.get<DriveList>("drvDrive"); }
-    FolderList* dirDir() const { return window.get<FolderList>("dirDir"); }
-    DropPoint* point() const { return window.get<DropPoint>("picDragDrop"); }
-    QString txtDir() const { return window.get<TextBox>("txtDir")->Text(); }
-    QStringList choice() const { return window.texts("lstChoice"); }
+    DropPoint* point() const { return get<DropPoint>("picDragDrop"); }
+    QString txtDir() const { return text("txtDir")->Text(); }
 
     // Shows a folder afresh, as the user opens it, then forgets what that raised.
-    void show(const QString& folder)
+    void show(const QString& path)
     {
-        dirDir()->setFolder(folder == u"/" ? music.path() : QStringLiteral("/"));
-        dirDir()->setFolder(folder);
-        ASSERT_EQ(form()->ActDir(), folder);
+        dirDir()->setFolder(path == u"/" ? folder.path() : QStringLiteral("/"));
+        dirDir()->setFolder(path);
+        ASSERT_EQ(form()->ActDir(), path);
         forget();
     }
     void forget()
@@ -132,16 +100,13 @@ protected:
     }
     Qt::DropAction dropPaths(const QStringList& paths) { return drop(*filesData(paths)); }
 
-    void expectShown(const QString& folder)
+    void expectShown(const QString& path)
     {
-        EXPECT_EQ(dirDir()->Path(), folder);
-        EXPECT_EQ(window.get<FileList>("flFile")->Path(), folder);
-        EXPECT_EQ(txtDir(), folder);
+        EXPECT_EQ(dirDir()->Path(), path);
+        EXPECT_EQ(flFile()->Path(), path);
+        EXPECT_EQ(txtDir(), path);
     }
 
-    TempFolder music;
-    DropFileSystem fs;
-    Window window;
     QStringList driveChanges;  // mount point and Marker at each drive change
     QStringList folderChanges; // folder at each folder list change
 };
@@ -150,41 +115,41 @@ TEST_F(DropTest, FolderOnTheCurrentDriveBecomesTheActiveFolder)
 {
     ASSERT_EQ(form()->ActDir(), QStringLiteral("/"));
     forget();
-    EXPECT_EQ(dropPaths({music.path()}), Qt::CopyAction);
-    expectShown(music.path());
-    EXPECT_EQ(form()->ActDir(), music.path()); // the folder list's form, without the "/"
-    EXPECT_EQ(choice(), strings({"Track 2.MP3", "Track 10.mp3"}));
+    EXPECT_EQ(dropPaths({folder.path()}), Qt::CopyAction);
+    expectShown(folder.path());
+    EXPECT_EQ(form()->ActDir(), folder.path()); // the folder list's form, without the "/"
+    EXPECT_EQ(lines("lstChoice"), strings({"Track 2.MP3", "Track 10.mp3"}));
     EXPECT_EQ(drives()->mountPoint(), QStringLiteral("/"));
     EXPECT_TRUE(driveChanges.isEmpty());
-    EXPECT_EQ(folderChanges, QStringList{music.path()});
+    EXPECT_EQ(folderChanges, QStringList{folder.path()});
     EXPECT_TRUE(window.box.warnings.isEmpty());
 }
 
 TEST_F(DropTest, FolderAlreadyShownKeepsTheAppendedSlashAndIsNotRefilled)
 {
     // With and without the "/" that some file managers put at the end of a folder's URL.
-    for (const QString& url : {music.path(), music.path() + u'/'}) {
-        show(music.path());
-        window.get<ListBox>("lstChoice")->RemoveItem(0);
-        window.get<ListBox>("lstPreview")->AddItem(QStringLiteral("kept"));
+    for (const QString& url : {folder.path(), folder.path() + u'/'}) {
+        show(folder.path());
+        get<ListBox>("lstChoice")->RemoveItem(0);
+        get<ListBox>("lstPreview")->AddItem(QStringLiteral("kept"));
         EXPECT_EQ(dropPaths({url}), Qt::CopyAction);
-        EXPECT_EQ(form()->ActDir(), music.path() + u'/') << url.toStdString();
-        expectShown(music.path());
-        EXPECT_EQ(choice(), strings({"Track 10.mp3"})); // not refilled
-        EXPECT_EQ(window.texts("lstPreview"), strings({"kept"}));
+        EXPECT_EQ(form()->ActDir(), folder.path() + u'/') << url.toStdString();
+        expectShown(folder.path());
+        EXPECT_EQ(lines("lstChoice"), strings({"Track 10.mp3"})); // not refilled
+        EXPECT_EQ(lines("lstPreview"), strings({"kept"}));
         EXPECT_TRUE(folderChanges.isEmpty());
         QMimeData text; // re-applies ActDir as it is, with its "/"
         text.setText(QStringLiteral("x"));
         drop(text);
-        EXPECT_EQ(form()->ActDir(), music.path() + u'/');
-        expectShown(music.path());
+        EXPECT_EQ(form()->ActDir(), folder.path() + u'/');
+        expectShown(folder.path());
     }
     EXPECT_TRUE(window.box.warnings.isEmpty());
 }
 
 TEST_F(DropTest, RootStaysWithoutAnAppendedSlash)
 {
-    show(music.path());
+    show(folder.path());
     dropPaths({QStringLiteral("/")});
     EXPECT_EQ(form()->ActDir(), QStringLiteral("/"));
     expectShown(QStringLiteral("/"));
@@ -194,10 +159,10 @@ TEST_F(DropTest, RootStaysWithoutAnAppendedSlash)
 TEST_F(DropTest, FileOrFileFirstGoesToTheRootNotToTheFilesFolder)
 {
     const QStringList drops[] = {
-        {music.pathOf(QStringLiteral("Album/01 intro.mp3"))},
-        {music.pathOf(QStringLiteral("Track 2.MP3")), music.pathOf(QStringLiteral("Album"))}};
+        {folder.pathOf(QStringLiteral("Album/01 intro.mp3"))},
+        {folder.pathOf(QStringLiteral("Track 2.MP3")), folder.pathOf(QStringLiteral("Album"))}};
     for (const QStringList& paths : drops) {
-        show(music.path());
+        show(folder.path());
         EXPECT_EQ(dropPaths(paths), Qt::CopyAction);
         EXPECT_EQ(form()->ActDir(), QStringLiteral("/")) << paths.first().toStdString();
         expectShown(QStringLiteral("/"));
@@ -208,12 +173,12 @@ TEST_F(DropTest, FileOrFileFirstGoesToTheRootNotToTheFilesFolder)
 
 TEST_F(DropTest, OnlyTheFirstOfSeveralFoldersCounts)
 {
-    show(music.path());
-    const QString album = music.pathOf(QStringLiteral("Album"));
-    dropPaths({album, music.pathOf(QStringLiteral("Live")), QStringLiteral("/")});
+    show(folder.path());
+    const QString album = folder.pathOf(QStringLiteral("Album"));
+    dropPaths({album, folder.pathOf(QStringLiteral("Live")), QStringLiteral("/")});
     EXPECT_EQ(form()->ActDir(), album);
     expectShown(album);
-    EXPECT_EQ(choice(), strings({"01 intro.mp3"}));
+    EXPECT_EQ(lines("lstChoice"), strings({"01 intro.mp3"}));
     EXPECT_EQ(fs.attributesRead, QStringList{album}); // the others are not even looked at
 }
 
@@ -228,8 +193,8 @@ TEST_F(DropTest, DataWithoutAFileListReappliesTheActiveFolder)
     other.setData(QStringLiteral("application/x-other"), "data");
     const auto emptyList = uriListData("# nothing\r\n");
     for (const QMimeData* data : {&text, &other, emptyList.get()}) {
-        show(music.path());
-        window.get<ListBox>("lstChoice")->RemoveItem(0);
+        show(folder.path());
+        get<ListBox>("lstChoice")->RemoveItem(0);
         // The drive list left on another drive than the folder list, without moving it.
         drives()->setMarker(QStringLiteral("b"));
         drives()->setDrive(card.path());
@@ -237,10 +202,10 @@ TEST_F(DropTest, DataWithoutAFileListReappliesTheActiveFolder)
         forget();
 
         EXPECT_EQ(drop(*data), Qt::CopyAction) << data->formats().join(u' ').toStdString();
-        EXPECT_EQ(form()->ActDir(), music.path());
-        expectShown(music.path());
-        EXPECT_EQ(drives()->mountPoint(), QStringLiteral("/")); // set again from ActDir
-        EXPECT_EQ(choice(), strings({"Track 10.mp3"}));         // nothing else changed
+        EXPECT_EQ(form()->ActDir(), folder.path());
+        expectShown(folder.path());
+        EXPECT_EQ(drives()->mountPoint(), QStringLiteral("/"));   // set again from ActDir
+        EXPECT_EQ(lines("lstChoice"), strings({"Track 10.mp3"})); // nothing else changed
         EXPECT_TRUE(folderChanges.isEmpty());
         EXPECT_TRUE(fs.attributesRead.isEmpty());
     }
@@ -253,7 +218,7 @@ TEST_F(DropTest, FolderOnAnotherVolumeMovesBothListsWithoutTheDrivesLastFolder)
     fs.extraVolumes = {{card.path(), QStringLiteral("CARD")}};
     // The card is mounted after the drive list last looked; its last folder is Other.
     show(card.pathOf(QStringLiteral("Other")));
-    show(music.path());
+    show(folder.path());
 
     const QString album = card.pathOf(QStringLiteral("Album"));
     dropPaths({album});
@@ -264,7 +229,7 @@ TEST_F(DropTest, FolderOnAnotherVolumeMovesBothListsWithoutTheDrivesLastFolder)
     EXPECT_EQ(folderChanges, QStringList{album});
     EXPECT_EQ(form()->ActDir(), album);
     expectShown(album);
-    EXPECT_EQ(choice(), strings({"x.mp3"}));
+    EXPECT_EQ(lines("lstChoice"), strings({"x.mp3"}));
 }
 
 TEST_F(DropTest, FolderOnARealSecondVolume)
@@ -292,11 +257,11 @@ TEST_F(DropTest, FailedDropWarnsAndLeavesBothListsOnTheShownFolder)
 {
     TempFolder card({QStringLiteral("Locked/x.mp3")});
     fs.extraVolumes = {{card.path(), QStringLiteral("CARD")}};
-    const QString gone = music.pathOf(QStringLiteral("Gone"));
-    const QString live = music.pathOf(QStringLiteral("Live"));
+    const QString gone = folder.pathOf(QStringLiteral("Gone"));
+    const QString live = folder.pathOf(QStringLiteral("Live"));
     const QString locked = card.pathOf(QStringLiteral("Locked"));
-    const QString album = music.pathOf(QStringLiteral("Album"));
-    fs.attributesFail.insert(live, ErrorCode::PermissionDenied);
+    const QString album = folder.pathOf(QStringLiteral("Album"));
+    fs.failingAttributes.insert(live, ErrorCode::PermissionDenied);
     fs.unreadable.insert(locked, ErrorCode::PermissionDenied); // fails after the drive change
     fs.unreadable.insert(album, ErrorCode::DeviceIO);
     const struct {
@@ -307,17 +272,17 @@ TEST_F(DropTest, FailedDropWarnsAndLeavesBothListsOnTheShownFolder)
                  {locked, "Permission denied"},
                  {album, "Device I/O error"}};
     for (const auto& c : cases) {
-        show(music.path());
-        window.get<ListBox>("lstChoice")->RemoveItem(0);
+        show(folder.path());
+        get<ListBox>("lstChoice")->RemoveItem(0);
         window.box.warnings.clear();
-        dropPaths({c.item, music.path()}); // the second item is never tried
+        dropPaths({c.item, folder.path()}); // the second item is never tried
         ASSERT_EQ(window.box.warnings.size(), 1) << c.item.toStdString();
         EXPECT_TRUE(window.box.warnings[0].text.startsWith(QString::fromUtf8(c.reason)));
         EXPECT_TRUE(window.box.warnings[0].text.contains(c.item));
-        EXPECT_EQ(form()->ActDir(), music.path());
-        expectShown(music.path());
+        EXPECT_EQ(form()->ActDir(), folder.path());
+        expectShown(folder.path());
         EXPECT_EQ(drives()->mountPoint(), QStringLiteral("/")) << c.item.toStdString();
-        EXPECT_EQ(choice(), strings({"Track 2.MP3", "Track 10.mp3"})); // read afresh
+        EXPECT_EQ(lines("lstChoice"), strings({"Track 2.MP3", "Track 10.mp3"})); // read afresh
     }
 }
 
@@ -327,7 +292,7 @@ TEST_F(DropTest, UrlsOfOtherMachinesAreRefusedWithoutBeingRead)
                           "file://server/share/music", "sftp://me@host/home/me",
                           "file:///tmp/a%00b"};
     for (const char* url : urls) {
-        show(music.path());
+        show(folder.path());
         window.box.warnings.clear();
         EXPECT_EQ(drop(*uriListData(QByteArray(url) + "\r\n")), Qt::CopyAction);
         ASSERT_EQ(window.box.warnings.size(), 1) << url;
@@ -336,8 +301,8 @@ TEST_F(DropTest, UrlsOfOtherMachinesAreRefusedWithoutBeingRead)
             nul ? QStringLiteral("Bad file name") : QStringLiteral("Device unavailable")))
             << url;
         EXPECT_TRUE(fs.attributesRead.isEmpty()) << url;
-        EXPECT_EQ(form()->ActDir(), music.path());
-        expectShown(music.path());
+        EXPECT_EQ(form()->ActDir(), folder.path());
+        expectShown(folder.path());
         EXPECT_TRUE(folderChanges.isEmpty());
     }
 }
@@ -345,9 +310,9 @@ TEST_F(DropTest, UrlsOfOtherMachinesAreRefusedWithoutBeingRead)
 TEST_F(DropTest, FolderWhoseNameIsNotUtf8)
 {
     const QByteArray name("caf\xe9");
-    const QByteArray folder = music.path().toUtf8() + '/' + name;
-    ASSERT_EQ(mkdir(folder.constData(), 0755), 0);
-    const QByteArray file = folder + "/a.mp3";
+    const QByteArray cafe = folder.path().toUtf8() + '/' + name;
+    ASSERT_EQ(mkdir(cafe.constData(), 0755), 0);
+    const QByteArray file = cafe + "/a.mp3";
     const int fd = creat(file.constData(), 0644);
     ASSERT_GE(fd, 0);
     close(fd);
@@ -358,50 +323,50 @@ TEST_F(DropTest, FolderWhoseNameIsNotUtf8)
             unlink(file.constData());
             rmdir(folder.constData());
         }
-    } remove{file, folder};
-    show(music.path());
-    drop(*uriListData("file://" + folder.toPercentEncoding("/") + "\r\n"));
-    EXPECT_EQ(form()->ActDir(), decodePath(folder));
-    expectShown(decodePath(folder));
-    EXPECT_EQ(choice(), strings({"a.mp3"}));
+    } remove{file, cafe};
+    show(folder.path());
+    drop(*uriListData("file://" + cafe.toPercentEncoding("/") + "\r\n"));
+    EXPECT_EQ(form()->ActDir(), decodePath(cafe));
+    expectShown(decodePath(cafe));
+    EXPECT_EQ(lines("lstChoice"), strings({"a.mp3"}));
 }
 
 TEST_F(DropTest, DropIsTakenAsACopyEvenWhenAMoveIsProposed)
 {
     // A source told "moved" may delete what it dragged: the point only reads the path.
-    show(music.path());
-    const auto data = filesData({music.pathOf(QStringLiteral("Album"))});
+    show(folder.path());
+    const auto data = filesData({folder.pathOf(QStringLiteral("Album"))});
     EXPECT_EQ(drop(*data, AnyEffect, Qt::MoveAction), Qt::CopyAction);
-    EXPECT_EQ(form()->ActDir(), music.pathOf(QStringLiteral("Album")));
-    show(music.path());
+    EXPECT_EQ(form()->ActDir(), folder.pathOf(QStringLiteral("Album")));
+    show(folder.path());
     EXPECT_EQ(drop(*data, Qt::MoveAction | Qt::LinkAction, Qt::MoveAction), Qt::LinkAction);
-    show(music.path());
+    show(folder.path());
     EXPECT_EQ(drop(*data, Qt::MoveAction, Qt::MoveAction), Qt::IgnoreAction);
-    EXPECT_EQ(form()->ActDir(), music.path()); // refused at the enter: nothing happened
+    EXPECT_EQ(form()->ActDir(), folder.path()); // refused at the enter: nothing happened
 }
 
 TEST_F(DropTest, DropWithoutAnAcceptedEnterIsNotDelivered)
 {
     // The platform fact the drop helper relies on.
-    show(music.path());
-    const auto data = filesData({music.pathOf(QStringLiteral("Album"))});
+    show(folder.path());
+    const auto data = filesData({folder.pathOf(QStringLiteral("Album"))});
     QDropEvent dropped(QPointF(point()->rect().center()), AnyEffect, data.get(), Qt::LeftButton,
                        Qt::NoModifier);
     QApplication::sendEvent(point(), &dropped);
-    EXPECT_EQ(form()->ActDir(), music.path());
+    EXPECT_EQ(form()->ActDir(), folder.path());
     drop(*data);
-    EXPECT_EQ(form()->ActDir(), music.pathOf(QStringLiteral("Album")));
+    EXPECT_EQ(form()->ActDir(), folder.pathOf(QStringLiteral("Album")));
 }
 
 TEST_F(DropTest, WindowTakesTheFocusAfterADrop)
 {
     QWidget fileManager;
-    for (const QString& path : {music.path(), music.pathOf(QStringLiteral("Gone"))}) {
+    for (const QString& path : {folder.path(), folder.pathOf(QStringLiteral("Gone"))}) {
         fileManager.show();
         fileManager.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&fileManager));
         dropPaths({path});
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.form.get())) << path.toStdString();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form())) << path.toStdString();
     }
     EXPECT_EQ(window.box.warnings.size(), 1); // the second folder does not exist
 }
@@ -438,7 +403,7 @@ protected:
 
 TEST_F(DragTest, StartDeclaresTheFileListAndEachRequestOffersTheActiveFolderOfThatMoment)
 {
-    show(music.path());
+    show(folder.path());
     DragSourceData source;
     DragData(&source).addFile(QStringLiteral("/stale"));
     int requests = 0;
@@ -450,20 +415,20 @@ TEST_F(DragTest, StartDeclaresTheFileListAndEachRequestOffersTheActiveFolderOfTh
     EXPECT_EQ(DragData(&source).fileCount(), 0); // emptied, contents not given yet
     EXPECT_EQ(requests, 0);
 
-    EXPECT_EQ(offered(source), QStringList{music.path()});
-    show(music.pathOf(QStringLiteral("Album")));
-    EXPECT_EQ(offered(source), QStringList{music.pathOf(QStringLiteral("Album"))});
-    dropPaths({music.pathOf(QStringLiteral("Album"))}); // the shown folder: ActDir keeps "/"
+    EXPECT_EQ(offered(source), QStringList{folder.path()});
+    show(folder.pathOf(QStringLiteral("Album")));
+    EXPECT_EQ(offered(source), QStringList{folder.pathOf(QStringLiteral("Album"))});
+    dropPaths({folder.pathOf(QStringLiteral("Album"))}); // the shown folder: ActDir keeps "/"
     const QMimeData& read = source;
     EXPECT_EQ(read.data(QStringLiteral("text/uri-list")),
-              QUrl::fromLocalFile(music.pathOf(QStringLiteral("Album/"))).toEncoded() + "\r\n");
+              QUrl::fromLocalFile(folder.pathOf(QStringLiteral("Album/"))).toEncoded() + "\r\n");
     EXPECT_EQ(requests, 3);
     EXPECT_EQ(DragData(&source).fileCount(), 1); // one entry, however often asked
 }
 
 TEST_F(DragTest, PressingAndMovingPastTheDragDistanceStartsADrag)
 {
-    show(music.path());
+    show(folder.path());
     QStringList offeredAtStart;
     int starts = 0;
     QObject::connect(point(), &DropPoint::OLEStartDrag, [&](DragData& data, qint32& allowed) {
@@ -480,13 +445,13 @@ TEST_F(DragTest, PressingAndMovingPastTheDragDistanceStartsADrag)
     EXPECT_EQ(starts, 0);
     mouse(QEvent::MouseMove, from + QPoint(distance, 0), Qt::LeftButton);
     ASSERT_EQ(starts, 1);
-    EXPECT_EQ(offeredAtStart, QStringList{music.path()});
+    EXPECT_EQ(offeredAtStart, QStringList{folder.path()});
     // Here the drag has already ended (offscreen drags end at once); Qt deletes it later.
     const auto* drag = point()->findChild<QDrag*>();
     ASSERT_NE(drag, nullptr);
     EXPECT_EQ(drag->supportedActions(), CopyOrLink);
     EXPECT_EQ(drag->defaultAction(), Qt::CopyAction);
-    EXPECT_EQ(offered(*drag->mimeData()), QStringList{music.path()});
+    EXPECT_EQ(offered(*drag->mimeData()), QStringList{folder.path()});
     mouse(QEvent::MouseMove, from + QPoint(2 * distance, 0), Qt::LeftButton);
     EXPECT_EQ(starts, 1); // one drag per press
     mouse(QEvent::MouseButtonRelease, from, Qt::NoButton);

@@ -14,7 +14,7 @@
 #include <QTest>
 
 using namespace tessaly;
-using tessaly::test::Window;
+using namespace tessaly::test;
 
 namespace {
 
@@ -117,20 +117,17 @@ QString textOf(QWidget* w)
 
 } // namespace
 
-class LayoutTest : public ::testing::Test {
-protected:
-    Window window;
-};
+class LayoutTest : public WindowTest {};
 
 TEST_F(LayoutTest, EveryControlHasItsKindPlaceAndText)
 {
     for (const Row& r : design) {
         SCOPED_TRACE(r.name);
-        auto* w = window.get<QWidget>(r.name);
+        auto* w = get<QWidget>(r.name);
         ASSERT_NE(w, nullptr);
         EXPECT_TRUE(hasKind(w, r.kind));
         EXPECT_EQ(w->geometry(), QRect(r.x, r.y, r.w, r.h));
-        EXPECT_EQ(w->parentWidget(), window.form.get());
+        EXPECT_EQ(w->parentWidget(), form());
         if (r.text) {
             EXPECT_EQ(textOf(w), QString::fromUtf8(r.text));
         }
@@ -139,20 +136,20 @@ TEST_F(LayoutTest, EveryControlHasItsKindPlaceAndText)
 
 TEST_F(LayoutTest, WindowHasItsCaptionAndClientSizeAndNoMenuBar)
 {
-    EXPECT_EQ(window.form->windowTitle(),
+    EXPECT_EQ(form()->windowTitle(),
               QStringLiteral("Tessaly 2.4c - correction tool for [MP3's] filenames by Torvenal"));
-    EXPECT_EQ(window.form->size(), QSize(794, 553));
-    EXPECT_TRUE(window.form->findChildren<QMenuBar*>().isEmpty());
+    EXPECT_EQ(form()->size(), QSize(794, 553));
+    EXPECT_TRUE(form()->findChildren<QMenuBar*>().isEmpty());
 }
 
 TEST_F(LayoutTest, ControlsStayPutWhenTheWindowIsResized)
 {
-    window.form->resize(1200, 900);
+    form()->resize(1200, 900);
     QTest::qWait(0);
     for (const Row& r : design)
-        EXPECT_EQ(window.get<QWidget>(r.name)->geometry(), QRect(r.x, r.y, r.w, r.h)) << r.name;
-    window.form->resize(300, 200);
-    EXPECT_EQ(window.get<QWidget>("lstPreview")->geometry(), QRect(529, 328, 264, 225));
+        EXPECT_EQ(get<QWidget>(r.name)->geometry(), QRect(r.x, r.y, r.w, r.h)) << r.name;
+    form()->resize(300, 200);
+    EXPECT_EQ(get<QWidget>("lstPreview")->geometry(), QRect(529, 328, 264, 225));
 }
 
 TEST_F(LayoutTest, TabOrderFollowsTheDesign)
@@ -160,17 +157,17 @@ TEST_F(LayoutTest, TabOrderFollowsTheDesign)
     // Walk the focus chain from the first control: the focusable controls come in design order.
     QStringList expected;
     for (const Row& r : design) {
-        QWidget* w = window.get<QWidget>(r.name);
-        if (w->focusPolicy() & Qt::TabFocus && w->isVisibleTo(window.form.get()))
+        QWidget* w = get<QWidget>(r.name);
+        if (w->focusPolicy() & Qt::TabFocus && w->isVisibleTo(form()))
             expected.append(QString::fromLatin1(r.name));
     }
     QStringList chain;
-    QWidget* w = window.get<QWidget>("chkRepl2");
+    QWidget* w = get<QWidget>("chkRepl2");
     for (int i = 0; i < expected.size(); ++i) {
         chain.append(w->objectName());
         do
             w = w->nextInFocusChain();
-        while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(window.form.get()) ||
+        while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(form()) ||
                w->objectName().isEmpty());
     }
     EXPECT_EQ(chain, expected);
@@ -179,53 +176,49 @@ TEST_F(LayoutTest, TabOrderFollowsTheDesign)
 
 TEST_F(LayoutTest, SettingsOfTheControls)
 {
-    EXPECT_FALSE(window.get<QWidget>("cmdGo_1")->isVisible());
-    EXPECT_TRUE(window.get<QWidget>("cmdGo_0")->isVisible());
-    EXPECT_TRUE(window.get<TextBox>("txtDir")->isReadOnly());
-    EXPECT_TRUE(window.get<TextBox>("txtEx")->isReadOnly());
-    EXPECT_FALSE(window.get<TextBox>("txtEras")->isReadOnly());
+    EXPECT_FALSE(get<QWidget>("cmdGo_1")->isVisible());
+    EXPECT_TRUE(get<QWidget>("cmdGo_0")->isVisible());
+    EXPECT_TRUE(get<TextBox>("txtDir")->isReadOnly());
+    EXPECT_TRUE(get<TextBox>("txtEx")->isReadOnly());
+    EXPECT_FALSE(get<TextBox>("txtEras")->isReadOnly());
     for (const char* n : {"txtFrom", "txtTo", "txtAft"})
-        EXPECT_EQ(window.get<TextBox>(n)->typedLimit(), 3) << n;
-    EXPECT_EQ(window.get<TextBox>("txtRepl")->typedLimit(), 0);
-    EXPECT_EQ(window.get<ListBox>("lstChoice")->selectionMode(),
-              QAbstractItemView::ExtendedSelection);
-    EXPECT_EQ(window.get<ListBox>("lstPreview")->selectionMode(),
-              QAbstractItemView::SingleSelection);
-    EXPECT_EQ(window.get<ListBox>("lstResult")->selectionMode(),
-              QAbstractItemView::SingleSelection);
-    EXPECT_EQ(window.get<QWidget>("lstChoice")->toolTip(),
-              QStringLiteral("Files chosen for rename"));
-    EXPECT_EQ(window.get<QWidget>("lstResult")->toolTip(), QStringLiteral("Result"));
-    EXPECT_EQ(window.get<QWidget>("lstPreview")->toolTip(), QStringLiteral("Preview"));
-    EXPECT_EQ(window.get<QWidget>("picDragDrop")->toolTip(),
+        EXPECT_EQ(get<TextBox>(n)->typedLimit(), 3) << n;
+    EXPECT_EQ(get<TextBox>("txtRepl")->typedLimit(), 0);
+    EXPECT_EQ(get<ListBox>("lstChoice")->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(get<ListBox>("lstPreview")->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(get<ListBox>("lstResult")->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(get<QWidget>("lstChoice")->toolTip(), QStringLiteral("Files chosen for rename"));
+    EXPECT_EQ(get<QWidget>("lstResult")->toolTip(), QStringLiteral("Result"));
+    EXPECT_EQ(get<QWidget>("lstPreview")->toolTip(), QStringLiteral("Preview"));
+    EXPECT_EQ(get<QWidget>("picDragDrop")->toolTip(),
               QStringLiteral("Drag & Drop Directory Point"));
-    EXPECT_EQ(window.get<QWidget>("picDragDrop")->cursor().shape(), Qt::CrossCursor);
-    EXPECT_EQ(window.get<CheckBox>("chkAll")->Value(), 1);
+    EXPECT_EQ(get<QWidget>("picDragDrop")->cursor().shape(), Qt::CrossCursor);
+    EXPECT_EQ(get<CheckBox>("chkAll")->Value(), 1);
     for (const char* n : {"chkRepl2", "chkRepl", "chkEras", "chkAdd", "chkCapi", "chkUp", "chkLow"})
-        EXPECT_EQ(window.get<CheckBox>(n)->Value(), 0) << n;
+        EXPECT_EQ(get<CheckBox>(n)->Value(), 0) << n;
 }
 
 TEST_F(LayoutTest, FieldsUseAFixedPitchFaceAndButtonsASansSerifOne)
 {
     for (const char* n : {"txtFrom", "txtRepl", "txtFilter", "txtDir", "lstResult"}) {
-        const QFontMetrics m(window.get<QWidget>(n)->font());
+        const QFontMetrics m(get<QWidget>(n)->font());
         EXPECT_EQ(m.horizontalAdvance(QStringLiteral("iiii")),
                   m.horizontalAdvance(QStringLiteral("WWWW")))
             << n;
-        EXPECT_EQ(window.get<QWidget>(n)->font().pointSize(), 9) << n;
+        EXPECT_EQ(get<QWidget>(n)->font().pointSize(), 9) << n;
     }
     for (const char* n : {"cmdGo_0", "cmdRefresh_2"}) {
-        const QFontMetrics m(window.get<QWidget>(n)->font());
+        const QFontMetrics m(get<QWidget>(n)->font());
         EXPECT_LT(m.horizontalAdvance(QStringLiteral("iiii")),
                   m.horizontalAdvance(QStringLiteral("WWWW")))
             << n;
-        EXPECT_EQ(window.get<QWidget>(n)->font().pointSize(), 9) << n;
+        EXPECT_EQ(get<QWidget>(n)->font().pointSize(), 9) << n;
     }
 }
 
 TEST_F(LayoutTest, PopupMenuHasItsThreeItems)
 {
-    auto* menu = window.get<PopupMenu>("mnuPopUplstChoice");
+    auto* menu = get<PopupMenu>("mnuPopUplstChoice");
     ASSERT_NE(menu, nullptr);
     EXPECT_EQ(menu->title(), QStringLiteral("mnuPopUplstChoice"));
     const QList<QAction*> items = menu->actions();

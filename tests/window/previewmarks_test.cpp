@@ -1,5 +1,4 @@
 #include "namelistmodel.h"
-#include "playedcalls.h"
 #include "windowfixture.h"
 
 #include <QAbstractButton>
@@ -89,12 +88,19 @@ double contrast(const QColor& a, const QColor& b)
 
 } // namespace
 
-class PreviewMarksTest : public WindowTest {
+// A window over a folder that each test fills.
+class MarkedPreview : public WindowTest {
+protected:
+    using WindowTest::WindowTest;
+    std::vector<Look> preview() const { return looks(list("lstPreview")); }
+};
+
+class PreviewMarksTest : public MarkedPreview {
 protected:
     PreviewMarksTest()
-        : WindowTest({QStringLiteral("a_1.mp3"), QStringLiteral("b_2.mp3"),
-                      QStringLiteral("c_3.mp3"), QStringLiteral("taken.mp3"),
-                      QStringLiteral(".dot.mp3"), QStringLiteral("notes.txt")})
+        : MarkedPreview({QStringLiteral("a_1.mp3"), QStringLiteral("b_2.mp3"),
+                         QStringLiteral("c_3.mp3"), QStringLiteral("taken.mp3"),
+                         QStringLiteral(".dot.mp3"), QStringLiteral("notes.txt")})
     {
         folder.folder(QStringLiteral("Album"));
         showFolder();
@@ -109,7 +115,6 @@ protected:
         text("txtTo")->setText(QStringLiteral("3"));
         text("txtWith2")->setText(QString::fromUtf8(with));
     }
-    std::vector<Look> preview() { return looks(list("lstPreview")); }
 };
 
 TEST_F(PreviewMarksTest, UnchangedNamesAreMutedAndRenamesPlain)
@@ -158,35 +163,34 @@ TEST_F(PreviewMarksTest, DotFilesFoldersAndHiddenFilesTakeNamesToo)
     EXPECT_EQ(preview(), (std::vector<Look>{notes, notes, notes}));
 }
 
-TEST(PreviewMarks, ChainsFollowTheRunsOrder)
+TEST_F(MarkedPreview, ChainsFollowTheRunsOrder)
 {
-    {
-        // "ab.mp3" goes first and frees its name; "abb.mp3" then takes it.
-        TempFolder folder({QStringLiteral("ab.mp3"), QStringLiteral("abb.mp3")});
-        Window window;
-        window.get<CheckBox>("chkAll")->setValue(0);
-        window.get<FolderList>("dirDir")->setPath(folder.path() + u'/');
-        window.get<TextBox>("txtEras")->setText(QStringLiteral("b"));
-        EXPECT_EQ(looks(window.get<ListBox>("lstPreview")),
-                  (std::vector<Look>{plain("a.mp3"), plain("ab.mp3")}));
-        QTest::mouseClick(window.get<QWidget>("cmdGo_0"), Qt::LeftButton);
-        EXPECT_EQ(window.texts("lstResult"), strings({"File \"ab.mp3\" renamed to \"a.mp3\"",
-                                                      "File \"abb.mp3\" renamed to \"ab.mp3\""}));
-    }
-    {
-        // The other way round: "a.mp3" wants the name of "ab.mp3", which is still there.
-        TempFolder folder({QStringLiteral("a.mp3"), QStringLiteral("ab.mp3")});
-        Window window;
-        window.get<FolderList>("dirDir")->setPath(folder.path() + u'/');
-        window.get<TextBox>("txtAft")->setText(QStringLiteral("1"));
-        window.get<TextBox>("txtAdd")->setText(QStringLiteral("b"));
-        EXPECT_EQ(looks(window.get<ListBox>("lstPreview")),
-                  (std::vector<Look>{failing("ab.mp3", "A file named \"ab.mp3\" already exists"),
-                                     plain("abb.mp3")}));
-        QTest::mouseClick(window.get<QWidget>("cmdGo_0"), Qt::LeftButton);
-        EXPECT_EQ(window.texts("lstResult"), strings({"File \"a.mp3\" already exist",
-                                                      "File \"ab.mp3\" renamed to \"abb.mp3\""}));
-    }
+    // "ab.mp3" goes first and frees its name; "abb.mp3" then takes it.
+    folder.file(QStringLiteral("ab.mp3"));
+    folder.file(QStringLiteral("abb.mp3"));
+    check("chkAll")->setValue(0);
+    showFolder();
+    text("txtEras")->setText(QStringLiteral("b"));
+    EXPECT_EQ(preview(), (std::vector<Look>{plain("a.mp3"), plain("ab.mp3")}));
+    proceed();
+    EXPECT_EQ(lines("lstResult"), strings({"File \"ab.mp3\" renamed to \"a.mp3\"",
+                                           "File \"abb.mp3\" renamed to \"ab.mp3\""}));
+}
+
+TEST_F(MarkedPreview, ANameStillTakenAtThatPointOfTheRunFails)
+{
+    // The other way round: "a.mp3" wants the name of "ab.mp3", which is still there.
+    folder.file(QStringLiteral("a.mp3"));
+    folder.file(QStringLiteral("ab.mp3"));
+    showFolder();
+    text("txtAft")->setText(QStringLiteral("1"));
+    text("txtAdd")->setText(QStringLiteral("b"));
+    EXPECT_EQ(preview(),
+              (std::vector<Look>{failing("ab.mp3", "A file named \"ab.mp3\" already exists"),
+                                 plain("abb.mp3")}));
+    proceed();
+    EXPECT_EQ(lines("lstResult"),
+              strings({"File \"a.mp3\" already exist", "File \"ab.mp3\" renamed to \"abb.mp3\""}));
 }
 
 TEST_F(PreviewMarksTest, PositionsThatDoNotFitAreNoticed)
@@ -256,48 +260,44 @@ TEST_F(PreviewMarksTest, TheWarningColourStandsOutOnLightAndDarkPalettes)
               dark.color(QPalette::PlaceholderText));
 }
 
-TEST(PreviewMarks, TypingNeitherReadsNorWritesTheFolder)
+TEST_F(MarkedPreview, TypingNeitherReadsNorWritesTheFolder)
 {
-    TempFolder folder({QStringLiteral("a_b.mp3"), QStringLiteral("c_d.mp3")});
-    FaultyFileSystem fs;
-    Window window(&fs);
-    window.get<FolderList>("dirDir")->setPath(folder.path() + u'/');
+    folder.file(QStringLiteral("a_b.mp3"));
+    folder.file(QStringLiteral("c_d.mp3"));
+    showFolder();
     const QStringList before = folder.names();
     fs.listings = fs.fileReads = 0;
-    auto* repl = window.get<TextBox>("txtRepl");
+    auto* repl = text("txtRepl");
     repl->setFocus();
     QTest::keyClicks(repl, QStringLiteral("_x_"));
-    QTest::keyClicks(window.get<TextBox>("txtWith"), QStringLiteral("c d"));
-    EXPECT_EQ(window.texts("lstPreview"), strings({"a_b.mp3", "c_d.mp3"}));
-    ASSERT_EQ(window.get<TextBox>("txtRepl")->Text(), QStringLiteral("_x_"));
-    window.get<TextBox>("txtRepl")->setText(QStringLiteral("a_b"));
-    EXPECT_EQ(window.texts("lstPreview"), strings({"c d.mp3", "c_d.mp3"}));
+    QTest::keyClicks(text("txtWith"), QStringLiteral("c d"));
+    EXPECT_EQ(lines("lstPreview"), strings({"a_b.mp3", "c_d.mp3"}));
+    ASSERT_EQ(repl->Text(), QStringLiteral("_x_"));
+    repl->setText(QStringLiteral("a_b"));
+    EXPECT_EQ(lines("lstPreview"), strings({"c d.mp3", "c_d.mp3"}));
     EXPECT_EQ(fs.listings + fs.fileReads, 0);
     EXPECT_EQ(fs.renames, 0);
     EXPECT_EQ(folder.names(), before);
 }
 
-TEST(PreviewMarks, ACaseInsensitiveFolderComparesNamesWithoutRegardToCase)
+TEST_F(MarkedPreview, ACaseInsensitiveFolderComparesNamesWithoutRegardToCase)
 {
-    TempFolder folder({QStringLiteral("Song.mp3"), QStringLiteral("other.mp3")});
-    PlayedCalls calls;
     calls.foldCase = true;
-    PosixFileSystem fs(calls);
-    Window window(&fs);
-    window.get<FolderList>("dirDir")->setPath(folder.path() + u'/');
-    ASSERT_EQ(window.texts("lstChoice"), strings({"other.mp3", "Song.mp3"}));
+    folder.file(QStringLiteral("Song.mp3"));
+    folder.file(QStringLiteral("other.mp3"));
+    showFolder();
+    ASSERT_EQ(lines("lstChoice"), strings({"other.mp3", "Song.mp3"}));
     // Case-only renames are renames.
-    window.get<CheckBox>("chkUp")->setValue(1);
-    EXPECT_EQ(looks(window.get<ListBox>("lstPreview")),
-              (std::vector<Look>{plain("other.MP3"), plain("Song.MP3")}));
+    check("chkUp")->setValue(1);
+    EXPECT_EQ(preview(), (std::vector<Look>{plain("other.MP3"), plain("Song.MP3")}));
     // "SONG.mp3" is another spelling of a file that is still there.
-    window.get<CheckBox>("chkUp")->setValue(0);
-    window.get<TextBox>("txtRepl")->setText(QStringLiteral("other"));
-    window.get<TextBox>("txtWith")->setText(QStringLiteral("SONG"));
-    EXPECT_EQ(looks(window.get<ListBox>("lstPreview")),
+    check("chkUp")->setValue(0);
+    text("txtRepl")->setText(QStringLiteral("other"));
+    text("txtWith")->setText(QStringLiteral("SONG"));
+    EXPECT_EQ(preview(),
               (std::vector<Look>{failing("SONG.mp3", "A file named \"Song.mp3\" already exists"),
                                  muted("Song.mp3")}));
-    QTest::mouseClick(window.get<QWidget>("cmdGo_0"), Qt::LeftButton);
-    EXPECT_EQ(window.texts("lstResult"), strings({"File \"other.mp3\" already exist"}));
+    proceed();
+    EXPECT_EQ(lines("lstResult"), strings({"File \"other.mp3\" already exist"}));
     EXPECT_EQ(folder.names(), strings({"Song.mp3", "other.mp3"}));
 }

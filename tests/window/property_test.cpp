@@ -178,29 +178,22 @@ qint16 positionOf(const QString& text)
 
 } // namespace
 
-class PropertyTest : public ::testing::Test {
+class PropertyTest : public WindowTest {
 protected:
-    PropertyTest() : fs(calls), window(&fs)
-    {
-        window.get<TextBox>("txtFilter")->setText(QStringLiteral("*"));
-    }
+    PropertyTest() { text("txtFilter")->setText(QStringLiteral("*")); }
 
-    // Runs one case; returns what went wrong, empty when nothing did.
+    // Runs one case in a folder of its own; returns what went wrong, empty when nothing did.
     QStringList runCase(quint64 seed, Totals& totals, QString& description);
-
-    PlayedCalls calls;
-    FaultyFileSystem fs;
-    Window window;
 };
 
 QStringList PropertyTest::runCase(quint64 seed, Totals& totals, QString& description)
 {
     Random random(seed);
-    TempFolder folder;
+    TempFolder caseFolder;
     struct Emptied {
         const TempFolder& folder;
         ~Emptied() { removeEntries(folder.path()); }
-    } emptied{folder};
+    } emptied{caseFolder};
     QStringList problems;
 
     // The file system.
@@ -219,7 +212,7 @@ QStringList PropertyTest::runCase(quint64 seed, Totals& totals, QString& descrip
         for (auto it = disk.constBegin(); it != disk.constEnd(); ++it)
             if (sameSpelling(it.key(), name, calls.foldCase))
                 return;
-        if (createEntry(folder.path(), name, content))
+        if (createEntry(caseFolder.path(), name, content))
             disk.insert(name, content);
     };
     const int fileCount = 1 + random.below(8);
@@ -264,8 +257,8 @@ QStringList PropertyTest::runCase(quint64 seed, Totals& totals, QString& descrip
         ~Unhook() { box.whileShown = nullptr; }
     } unhook{window.box};
 
-    window.get<FolderList>("dirDir")->setPath(folder.path() + u'/');
-    ListBox* choice = window.get<ListBox>("lstChoice");
+    get<FolderList>("dirDir")->setPath(caseFolder.path() + u'/');
+    ListBox* choice = list("lstChoice");
     if (choice->ListCount() > 1 && random.chance(0.2)) { // narrowed by hand
         choice->clearSelection();
         choice->setSelected(random.below(int(choice->ListCount())), true);
@@ -276,36 +269,37 @@ QStringList PropertyTest::runCase(quint64 seed, Totals& totals, QString& descrip
     Rules rules;
     for (int t = 0; t < 8; ++t) {
         const bool position = t == 0 || t == 1 || t == 7;
-        QString text = position ? QString::fromLatin1(random.pick(positions)) : random.pieceText(3);
+        QString value =
+            position ? QString::fromLatin1(random.pick(positions)) : random.pieceText(3);
         if (!position && random.chance(0.08))
-            text += random.chance(0.5) ? QStringLiteral("/") : QStringLiteral("..");
+            value += random.chance(0.5) ? QStringLiteral("/") : QStringLiteral("..");
         if (!position && random.chance(0.02))
-            text = QString(260, u'x');
-        rules.texts[t] = text;
-        window.get<TextBox>(textBoxes[t])->setText(text);
+            value = QString(260, u'x');
+        rules.texts[t] = value;
+        text(textBoxes[t])->setText(value);
     }
     for (int b = 0; b < 8; ++b) {
         rules.boxes[b] = random.chance(0.1) ? 2 : random.below(2);
-        window.get<CheckBox>(checkBoxes[b])->setValue(rules.boxes[b]);
+        check(checkBoxes[b])->setValue(rules.boxes[b]);
     }
     choice->clearSelection();
     QTest::keyClick(choice, Qt::Key_Delete); // with nothing selected: a preview, nothing else
     for (int t = 0; t < 8; ++t)
-        rules.texts[t] = window.get<TextBox>(textBoxes[t])->Text(); // in normal form
+        rules.texts[t] = text(textBoxes[t])->Text(); // in normal form
 
     // Files under some of the new names, so that names collide and chains form: one file's
     // new name is another's old name.
     if (random.chance(0.5)) {
-        for (const QString& name : window.texts("lstPreview"))
+        for (const QString& name : lines("lstPreview"))
             if (!isBadName(name) && !name.isEmpty() && !name.startsWith(u'.') && random.chance(0.5))
                 add(name.toUtf8(),
                     "made from a new name of " + QByteArray::number(seed) + ": " + name.toUtf8());
-        QTest::mouseClick(window.get<QWidget>("cmdRefresh_2"), Qt::LeftButton);
+        refresh();
         QTest::keyClick(choice, Qt::Key_Delete);
     }
 
     const QList<FileEntry> entries = choice->entries();
-    const QStringList preview = window.texts("lstPreview");
+    const QStringList preview = lines("lstPreview");
     if (preview.size() != entries.size())
         problems.append(QStringLiteral("the preview has %1 lines for %2 chosen files")
                             .arg(preview.size())
@@ -319,7 +313,7 @@ QStringList PropertyTest::runCase(quint64 seed, Totals& totals, QString& descrip
     QSet<QByteArray> removed;
     if (!chosen.isEmpty() && random.chance(0.35)) {
         const QByteArray gone = chosen[random.below(int(chosen.size()))].entry.bytes();
-        ::unlink((encodePath(folder.path()) + '/' + gone).constData());
+        ::unlink((encodePath(caseFolder.path()) + '/' + gone).constData());
         disk.remove(gone);
         removed.insert(gone);
         ++totals.removedBeforeProceed;
@@ -359,12 +353,12 @@ QStringList PropertyTest::runCase(quint64 seed, Totals& totals, QString& descrip
             QStringLiteral("\n  ") + shown(c.entry.bytes()) + QStringLiteral(" -> ") + c.preview;
 
     const int faultsBefore = fs.renameFaultsInjected;
-    QTest::mouseClick(window.get<QWidget>("cmdGo_0"), Qt::LeftButton);
+    proceed();
     const bool faultHit = fs.renameFaultsInjected > faultsBefore;
     totals.faultsInjected += fs.renameFaultsInjected - faultsBefore;
     totals.faultsIgnored += faultHit && !retryFault;
     fs.clearRenameFaults();
-    const QStringList log = window.texts("lstResult");
+    const QStringList log = lines("lstResult");
     description += QStringLiteral("\nlog:\n  ") + log.join(QStringLiteral("\n  "));
 
     // Replay the log over the folder as it was, checking each line against it.
@@ -451,7 +445,7 @@ QStringList PropertyTest::runCase(quint64 seed, Totals& totals, QString& descrip
         problems.append(QStringLiteral("log lines left over from line %1").arg(k + 1));
 
     // The disk is what the log says: nothing lost, nothing overwritten, nothing else moved.
-    const QMap<QByteArray, QByteArray> after = readDisk(folder.path());
+    const QMap<QByteArray, QByteArray> after = readDisk(caseFolder.path());
     if (after != disk) {
         QString d = QStringLiteral("the disk differs from the log's account; on disk:");
         for (auto it = after.constBegin(); it != after.constEnd(); ++it)
@@ -525,23 +519,22 @@ TEST_F(PropertyTest, AFileTakingTheNameOfAVanishedChosenFileIsNotRenamedAgain)
         SCOPED_TRACE(foldCase ? "case-insensitive" : "case-sensitive");
         calls.foldCase = foldCase;
         const QString vanished = foldCase ? QStringLiteral("XA.mp3") : QStringLiteral("xa.mp3");
-        TempFolder folder;
-        folder.file(QStringLiteral("a.mp3"), "first");
-        folder.file(vanished, "second");
-        window.get<FolderList>("dirDir")->setPath(folder.path() + u'/');
-        window.get<TextBox>("txtAdd")->setText(QStringLiteral("x"));
-        window.get<TextBox>("txtAft")->setText(QStringLiteral("0"));
-        window.get<CheckBox>("chkAdd")->setValue(1);
-        ASSERT_EQ(window.texts("lstPreview"),
-                  (QStringList{QStringLiteral("xa.mp3"), u'x' + vanished}));
-        folder.remove(vanished);
-        QTest::mouseClick(window.get<QWidget>("cmdGo_0"), Qt::LeftButton);
+        const QString sub = foldCase ? QStringLiteral("folding") : QStringLiteral("plain");
+        folder.file(sub + QStringLiteral("/a.mp3"), "first");
+        folder.file(sub + u'/' + vanished, "second");
+        showFolder(sub);
+        text("txtAdd")->setText(QStringLiteral("x"));
+        text("txtAft")->setText(QStringLiteral("0"));
+        check("chkAdd")->setValue(1);
+        ASSERT_EQ(lines("lstPreview"), (QStringList{QStringLiteral("xa.mp3"), u'x' + vanished}));
+        folder.remove(sub + u'/' + vanished);
+        proceed();
         EXPECT_EQ(
-            window.texts("lstResult"),
+            lines("lstResult"),
             (QStringList{QStringLiteral("File \"a.mp3\" renamed to \"xa.mp3\""),
                          QStringLiteral("File x") + vanished + QStringLiteral(" not found")}));
-        EXPECT_EQ(folder.names(), QStringList{QStringLiteral("xa.mp3")});
-        EXPECT_EQ(folder.read(QStringLiteral("xa.mp3")), "first");
+        EXPECT_EQ(folder.names(sub), QStringList{QStringLiteral("xa.mp3")});
+        EXPECT_EQ(folder.read(sub + QStringLiteral("/xa.mp3")), "first");
         EXPECT_TRUE(window.box.errors.isEmpty());
     }
 }

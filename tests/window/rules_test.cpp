@@ -11,8 +11,7 @@ protected:
     RulesTest() : WindowTest({QStringLiteral("one two.mp3"), QStringLiteral("three.MP3")})
     {
         showFolder();
-        window.form->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.form.get()));
+        activate();
     }
     void type(const char* box, const QString& keys)
     {
@@ -119,11 +118,11 @@ TEST_F(RulesTest, TypingIntoAPositionFieldReplacesTheSelectedNumber)
 TEST_F(RulesTest, AClickThatBringsTheFocusSelectsThePositionAndALaterClickPlacesTheCaret)
 {
     // Real presses through the window, as the window system delivers them.
-    QWindow* handle = window.form->windowHandle();
+    QWindow* handle = form()->windowHandle();
     const auto click = [&](const char* box, int x) { // x < 0 counts from the right edge
         TextBox* t = text(box);
         const QPoint at(x < 0 ? t->width() + x : x, t->height() / 2);
-        QTest::mouseClick(handle, Qt::LeftButton, {}, t->mapTo(window.form.get(), at));
+        QTest::mouseClick(handle, Qt::LeftButton, {}, t->mapTo(form(), at));
     };
     for (const char* box : {"txtFrom", "txtTo", "txtAft"}) {
         SCOPED_TRACE(box);
@@ -149,7 +148,7 @@ TEST_F(RulesTest, AClickThatBringsTheFocusSelectsThePositionAndALaterClickPlaces
         other.show();
         other.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-        QApplication::setActiveWindow(window.form.get()); // as on the window system's word
+        QApplication::setActiveWindow(form()); // as on the window system's word
     };
     leaveAndComeBack();
     click("txtAft", -3);

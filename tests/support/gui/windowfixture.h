@@ -1,9 +1,12 @@
 #pragma once
 
+#include "drivelist.h"
 #include "faultyfs.h"
+#include "filelist.h"
 #include "folderlist.h"
 #include "form1.h"
 #include "listbox.h"
+#include "playedcalls.h"
 #include "simplecontrols.h"
 #include "tempfolder.h"
 #include "testsupport.h"
@@ -32,28 +35,45 @@ struct Window {
     FakeMessageBox box;
     FakeClipboard clipboard;
     FakeProgramEnd end;
-    std::unique_ptr<QWidget> form;
+    std::unique_ptr<Form1> form;
 };
 
-// A window over a temporary folder of real files, with every service faked.
+// A window over a temporary folder of real files, with every service faked. The file system
+// is the real one through PlayedCalls, which play another kind only when a test asks.
 class WindowTest : public ::testing::Test {
 protected:
-    explicit WindowTest(const QStringList& files = {}) : folder(files), window(&fs) {}
+    explicit WindowTest(const QStringList& files = {}) : folder(files), fs(calls), window(&fs) {}
 
-    Form1* form() const { return static_cast<Form1*>(window.form.get()); }
-    TextBox* text(const char* name) const { return window.get<TextBox>(name); }
-    CheckBox* check(const char* name) const { return window.get<CheckBox>(name); }
-    ListBox* list(const char* name) const { return window.get<ListBox>(name); }
+    Form1* form() const { return window.form.get(); }
+    template <typename T> T* get(const char* name) const { return window.get<T>(name); }
+    TextBox* text(const char* name) const { return get<TextBox>(name); }
+    CheckBox* check(const char* name) const { return get<CheckBox>(name); }
+    ListBox* list(const char* name) const { return get<ListBox>(name); }
     QStringList lines(const char* name) const { return window.texts(name); }
+    DriveList* drives() const { return get<DriveList>("drvDrive"); }
+    FolderList* dirDir() const { return get<FolderList>("dirDir"); }
+    FileList* flFile() const { return get<FileList>("flFile"); }
 
     // Points the browser at the temp folder (or a folder below it).
     void showFolder(const QString& relative = {})
     {
-        window.get<FolderList>("dirDir")->setPath(
-            (relative.isEmpty() ? folder.path() : folder.pathOf(relative)) + u'/');
+        dirDir()->setPath((relative.isEmpty() ? folder.path() : folder.pathOf(relative)) + u'/');
     }
-    void refresh() { QTest::mouseClick(window.get<QWidget>("cmdRefresh_2"), Qt::LeftButton); }
-    void proceed() { QTest::mouseClick(window.get<QWidget>("cmdGo_0"), Qt::LeftButton); }
+    // Opens a folder in the folder list the way the user does: pick its entry, press Enter.
+    void openEntry(const QString& path)
+    {
+        FolderList* folders = dirDir();
+        for (int row = 0; row < folders->entryCount(); ++row) {
+            if (folders->entryPath(row) == path) {
+                folders->setCurrentIndex(folders->model()->index(row, 0));
+                QTest::keyClick(folders, Qt::Key_Return);
+                return;
+            }
+        }
+        ADD_FAILURE() << "no entry " << path.toStdString();
+    }
+    void refresh() { QTest::mouseClick(get<QWidget>("cmdRefresh_2"), Qt::LeftButton); }
+    void proceed() { QTest::mouseClick(get<QWidget>("cmdGo_0"), Qt::LeftButton); }
     // Selects the entries of lstChoice at these rows (and only those).
     void select(std::initializer_list<int> rows)
     {
@@ -62,8 +82,16 @@ protected:
         for (int r : rows)
             l->setSelected(r, true);
     }
+    // Shortcuts and the focus reach only the active window, and offscreen a shown window is
+    // activated only once its events have been processed.
+    void activate()
+    {
+        form()->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form()));
+    }
 
     TempFolder folder;
+    PlayedCalls calls;
     FaultyFileSystem fs;
     Window window;
 };
