@@ -1,0 +1,132 @@
+#include "windowfixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+
+using namespace tessaly;
+using namespace tessaly::test;
+
+class UndoTest : public WindowTest {
+protected:
+    UndoTest() : WindowTest({QStringLiteral("a_b.mp3"), QStringLiteral("c_d.mp3")})
+    {
+        showFolder();
+        activate();
+    }
+    QAction* item(const char* name) const
+    {
+        return get<QMenu>("mnuPopUplstResult")->findChild<QAction*>(QString::fromLatin1(name));
+    }
+    QAction* undo() const { return item("mnuPopUplstResultUndo"); }
+    QAction* redo() const { return item("mnuPopUplstResultRedo"); }
+    // A PROCEED that replaces "_" by a blank.
+    void proceedReplacing()
+    {
+        text("txtRepl")->setText(QStringLiteral("_"));
+        text("txtWith")->setText(QStringLiteral(" "));
+        check("chkRepl")->setValue(1); // also where the texts were there already
+        proceed();
+    }
+    void press(QWidget* focus, QKeyCombination keys)
+    {
+        focus->setFocus();
+        QTest::keyClick(focus, keys.key(), keys.keyboardModifiers());
+    }
+};
+
+TEST_F(UndoTest, TheResultListsMenuTakesAProceedBackAndDoesItAgain)
+{
+    EXPECT_EQ(undo()->text(), QStringLiteral("Undo renames    Ctrl+Z"));
+    EXPECT_EQ(redo()->text(), QStringLiteral("Redo renames    Ctrl+Shift+Z"));
+    EXPECT_FALSE(undo()->isEnabled());
+    EXPECT_FALSE(redo()->isEnabled());
+
+    // The right button opens the menu over the result list, as over the chosen files.
+    ListBox* result = list("lstResult");
+    QTest::mouseClick(result->viewport(), Qt::RightButton, {}, QPoint(20, 10));
+    auto* menu = get<QMenu>("mnuPopUplstResult");
+    EXPECT_TRUE(menu->isVisible());
+    menu->close();
+
+    proceedReplacing();
+    EXPECT_TRUE(undo()->isEnabled());
+    EXPECT_FALSE(redo()->isEnabled());
+    check("chkCapi")->setValue(1); // a rule set since: undo leaves it as it is
+
+    undo()->trigger();
+    EXPECT_EQ(folder.names(), strings({"a_b.mp3", "c_d.mp3"}));
+    EXPECT_EQ(folder.read(QStringLiteral("a_b.mp3")), "a_b.mp3");
+    EXPECT_EQ(lines("lstResult"), strings({"File \"c d.mp3\" renamed to \"c_d.mp3\"",
+                                           "File \"a b.mp3\" renamed to \"a_b.mp3\""}));
+    EXPECT_EQ(lines("lstChoice"), strings({"a_b.mp3", "c_d.mp3"}));
+    EXPECT_EQ(lines("lstPreview"), strings({"A_B.Mp3", "C_D.Mp3"})) << "previewed with the rules";
+    EXPECT_EQ(check("chkCapi")->Value(), 1);
+    EXPECT_FALSE(undo()->isEnabled());
+    EXPECT_TRUE(redo()->isEnabled());
+
+    redo()->trigger();
+    EXPECT_EQ(folder.names(), strings({"a b.mp3", "c d.mp3"}));
+    EXPECT_EQ(lines("lstResult"), strings({"File \"a_b.mp3\" renamed to \"a b.mp3\"",
+                                           "File \"c_d.mp3\" renamed to \"c d.mp3\""}));
+
+    // A PROCEED after an undo drops what was undone; one that renames nothing adds nothing.
+    undo()->trigger();
+    check("chkCapi")->setValue(0);
+    proceedReplacing();
+    EXPECT_FALSE(redo()->isEnabled());
+    proceed(); // no rule is on any more
+    undo()->trigger();
+    EXPECT_EQ(folder.names(), strings({"a_b.mp3", "c_d.mp3"}));
+    EXPECT_FALSE(undo()->isEnabled());
+}
+
+TEST_F(UndoTest, TheKeysWorkAnywhereButInATextBoxWhichUndoesItsTyping)
+{
+    proceedReplacing();
+    // The browser may have moved meanwhile: undo shows the folder it renamed in.
+    dirDir()->setFolder(QStringLiteral("/"));
+    press(list("lstChoice"), Qt::CTRL | Qt::Key_Z);
+    EXPECT_EQ(folder.names(), strings({"a_b.mp3", "c_d.mp3"}));
+    EXPECT_EQ(form()->ActDir(), folder.path());
+    press(list("lstPreview"), Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+    EXPECT_EQ(folder.names(), strings({"a b.mp3", "c d.mp3"}));
+    press(list("lstResult"), Qt::CTRL | Qt::Key_Z);
+    press(list("lstResult"), Qt::CTRL | Qt::Key_Y);
+    EXPECT_EQ(folder.names(), strings({"a b.mp3", "c d.mp3"}));
+
+    TextBox* erase = text("txtEras");
+    erase->setFocus();
+    QTest::keyClicks(erase, QStringLiteral("xy"));
+    const std::pair<QKeyCombination, const char*> keys[] = {
+        {Qt::CTRL | Qt::Key_Z, ""},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, "xy"},
+        {Qt::CTRL | Qt::Key_Z, ""},
+        {Qt::CTRL | Qt::Key_Y, "xy"}};
+    for (const auto& [combination, after] : keys) {
+        press(erase, combination);
+        EXPECT_EQ(erase->Text(), QString::fromUtf8(after)) << "the box takes back its own typing";
+        EXPECT_EQ(folder.names(), strings({"a b.mp3", "c d.mp3"})) << "the renames stay";
+    }
+}
+
+TEST_F(UndoTest, AFailureDuringAnUndoIsReportedAndAFileNotTakenBackIsNotDoneAgain)
+{
+    proceedReplacing();
+    fs.failRename(QStringLiteral("c d.mp3"), ErrorCode::PermissionDenied);         // once
+    fs.failRename(QStringLiteral("a b.mp3"), ErrorCode::DeviceIO, /*once=*/false); // for good
+    window.box.answers = {MessageBoxService::Retry, MessageBoxService::Ignore};
+    undo()->trigger();
+    ASSERT_EQ(window.box.errors.size(), 2);
+    EXPECT_TRUE(window.box.errors[0].text.contains(QStringLiteral("Error Number = 70")));
+    EXPECT_TRUE(window.box.errors[1].text.contains(QStringLiteral("Error Number = 57")));
+    EXPECT_EQ(lines("lstResult"), strings({"File \"c d.mp3\" renamed to \"c_d.mp3\""}))
+        << "the file that stayed gets no line";
+    EXPECT_EQ(folder.names(), strings({"a b.mp3", "c_d.mp3"}));
+
+    fs.clearRenameFaults();
+    redo()->trigger();
+    EXPECT_EQ(lines("lstResult"), strings({"File \"c_d.mp3\" renamed to \"c d.mp3\""}));
+    EXPECT_EQ(folder.names(), strings({"a b.mp3", "c d.mp3"}));
+    EXPECT_EQ(window.box.errors.size(), 2);
+}
