@@ -18,43 +18,10 @@
 #include <unistd.h>
 
 using namespace tessaly;
-using tessaly::test::codeOf;
-using tessaly::test::PlayedCalls;
-using tessaly::test::TempFolder;
-using tessaly::test::u8;
+using namespace tessaly::test;
 
-namespace {
-
-// The raw names of a folder, "." and ".." left out, sorted.
-QList<QByteArray> rawNames(const QString& folder)
-{
-    QList<QByteArray> out;
-    if (DIR* d = opendir(encodePath(folder).constData())) {
-        while (const dirent* e = readdir(d))
-            if (QByteArray(e->d_name) != "." && QByteArray(e->d_name) != "..")
-                out.append(QByteArray(e->d_name));
-        closedir(d);
-    }
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
-QByteArray readRaw(const QString& folder, const QByteArray& name)
-{
-    QFile f(decodePath(encodePath(folder) + '/' + name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
-
-void createRaw(const QString& folder, const QByteArray& name, const QByteArray& content)
-{
-    const int fd = ::open((encodePath(folder) + '/' + name).constData(),
-                          O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
-    ASSERT_GE(fd, 0) << name.constData();
-    ASSERT_EQ(::write(fd, content.constData(), size_t(content.size())), content.size());
-    ::close(fd);
-}
-
-} // namespace
+// A folder's entries by the bytes of their names, with their contents.
+using Entries = QMap<QByteArray, QByteArray>;
 
 // ---- the platform's own behaviour, on this machine's file systems ---------------------
 
@@ -204,7 +171,7 @@ TEST(PosixRename, NamesUpToTheLimitOf255BytesAreValid)
         t.file(QStringLiteral("old.mp3"), "x");
         PosixFileSystem fs;
         fs.rename(t.path(), "old.mp3", name);
-        EXPECT_EQ(rawNames(t.path()), QList<QByteArray>{encodePath(name)});
+        EXPECT_EQ(readEntries(t.path()).keys(), QList<QByteArray>{encodePath(name)});
     }
 }
 
@@ -231,8 +198,8 @@ TEST(PosixRename, UnusualValidNamesAreRenamedExactly)
         t.file(QStringLiteral("old.mp3"), "content");
         PosixFileSystem fs;
         fs.rename(t.path(), "old.mp3", name);
-        EXPECT_EQ(rawNames(t.path()), QList<QByteArray>{name.toUtf8()}) << name.toStdString();
-        EXPECT_EQ(readRaw(t.path(), name.toUtf8()), "content");
+        EXPECT_EQ(readEntries(t.path()), (Entries{{name.toUtf8(), "content"}}))
+            << name.toStdString();
     }
 }
 
@@ -243,8 +210,8 @@ TEST(PosixRename, NamesThatAreNotUtf8AreRenamedFromTheirBytes)
     const QByteArray cp1250("\x8a"
                             "koda \x9e"
                             "lu\x9d.mp3");
-    createRaw(t.path(), latin1, "latin1");
-    createRaw(t.path(), cp1250, "cp1250");
+    ASSERT_TRUE(createEntry(t.path(), latin1, "latin1"));
+    ASSERT_TRUE(createEntry(t.path(), cp1250, "cp1250"));
     PosixFileSystem fs;
     // The displayed text of such a name is no name on disk.
     EXPECT_EQ(codeOf([&] {
@@ -255,9 +222,8 @@ TEST(PosixRename, NamesThatAreNotUtf8AreRenamedFromTheirBytes)
               ErrorCode::FileNotFound);
     fs.rename(t.path(), latin1, u8("Motörhead - Été.mp3"));
     fs.rename(t.path(), cp1250, u8("Škoda žluť.mp3"));
-    EXPECT_EQ(rawNames(t.path()), (QList<QByteArray>{"Motörhead - Été.mp3", "Škoda žluť.mp3"}));
-    EXPECT_EQ(readRaw(t.path(), "Motörhead - Été.mp3"), "latin1");
-    EXPECT_EQ(readRaw(t.path(), "Škoda žluť.mp3"), "cp1250");
+    EXPECT_EQ(readEntries(t.path()),
+              (Entries{{"Motörhead - Été.mp3", "latin1"}, {"Škoda žluť.mp3", "cp1250"}}));
 }
 
 TEST(PosixRename, CaseOnlyRenameOnACaseSensitiveFolderIsAnOrdinaryRename)
@@ -656,14 +622,13 @@ private:
 // temporary name left behind.
 void checkCaseInsensitiveFolder(const QString& folder)
 {
-    createRaw(folder, "song.mp3", "music");
-    createRaw(folder, "other.mp3", "other");
+    ASSERT_TRUE(createEntry(folder, "song.mp3", "music"));
+    ASSERT_TRUE(createEntry(folder, "other.mp3", "other"));
     PosixFileSystem fs;
     EXPECT_TRUE(fs.foldsCase(folder));
 
     fs.rename(folder, "song.mp3", QStringLiteral("Song.MP3"));
-    EXPECT_EQ(rawNames(folder), (QList<QByteArray>{"Song.MP3", "other.mp3"}));
-    EXPECT_EQ(readRaw(folder, "Song.MP3"), "music");
+    EXPECT_EQ(readEntries(folder), (Entries{{"Song.MP3", "music"}, {"other.mp3", "other"}}));
 
     EXPECT_EQ(codeOf([&] { fs.rename(folder, "other.mp3", QStringLiteral("SONG.mp3")); }),
               ErrorCode::FileExists);
@@ -673,21 +638,19 @@ void checkCaseInsensitiveFolder(const QString& folder)
               ErrorCode::FileNotFound);
     fs.rename(folder, "other.mp3", QStringLiteral("new name.mp3"));
     fs.rename(folder, "new name.mp3", QStringLiteral("NEW NAME.mp3"));
-    EXPECT_EQ(rawNames(folder), (QList<QByteArray>{"NEW NAME.mp3", "Song.MP3"}));
-    EXPECT_EQ(readRaw(folder, "NEW NAME.mp3"), "other");
-    EXPECT_EQ(readRaw(folder, "Song.MP3"), "music");
+    EXPECT_EQ(readEntries(folder), (Entries{{"NEW NAME.mp3", "other"}, {"Song.MP3", "music"}}));
 }
 
 // FAT and exFAT refuse some characters in names: such a new name is a bad file name and
 // the file stays where it was.
 void checkRefusedCharacters(const QString& folder)
 {
-    createRaw(folder, "keep.mp3", "kept");
+    ASSERT_TRUE(createEntry(folder, "keep.mp3", "kept"));
     PosixFileSystem fs;
     for (const char* name : {"a:b.mp3", "what?.mp3", "star*.mp3", "q\"uote.mp3"})
         EXPECT_EQ(codeOf([&] { fs.rename(folder, "keep.mp3", u8(name)); }), ErrorCode::BadFileName)
             << name;
-    EXPECT_EQ(readRaw(folder, "keep.mp3"), "kept");
+    EXPECT_EQ(readEntries(folder).value("keep.mp3"), "kept");
 }
 
 } // namespace

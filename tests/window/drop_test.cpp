@@ -2,7 +2,6 @@
 #include "droppoint.h"
 #include "windowfixture.h"
 
-#include <fcntl.h>
 #include <QApplication>
 #include <QDrag>
 #include <QDropEvent>
@@ -10,8 +9,6 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QUrl>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace tessaly;
 using namespace tessaly::test;
@@ -309,21 +306,9 @@ TEST_F(DropTest, UrlsOfOtherMachinesAreRefusedWithoutBeingRead)
 
 TEST_F(DropTest, FolderWhoseNameIsNotUtf8)
 {
-    const QByteArray name("caf\xe9");
-    const QByteArray cafe = folder.path().toUtf8() + '/' + name;
-    ASSERT_EQ(mkdir(cafe.constData(), 0755), 0);
-    const QByteArray file = cafe + "/a.mp3";
-    const int fd = creat(file.constData(), 0644);
-    ASSERT_GE(fd, 0);
-    close(fd);
-    struct Remove { // QTemporaryDir cannot remove names that are not UTF-8
-        QByteArray file, folder;
-        ~Remove()
-        {
-            unlink(file.constData());
-            rmdir(folder.constData());
-        }
-    } remove{file, cafe};
+    const QByteArray cafe = encodePath(folder.path()) + "/caf\xe9";
+    ASSERT_TRUE(createEntry(folder.path(), "caf\xe9", folderMark));
+    ASSERT_TRUE(createEntry(decodePath(cafe), "a.mp3", {}));
     show(folder.path());
     drop(*uriListData("file://" + cafe.toPercentEncoding("/") + "\r\n"));
     EXPECT_EQ(form()->ActDir(), decodePath(cafe));

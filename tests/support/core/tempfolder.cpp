@@ -1,9 +1,16 @@
 #include "tempfolder.h"
 
+#include "names.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <ftw.h>
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessaly::test {
 
@@ -16,6 +23,11 @@ TempFolder::TempFolder(const QStringList& files) : TempFolder()
 {
     for (const QString& f : files)
         file(f);
+}
+
+TempFolder::~TempFolder()
+{
+    removeEntries(m_path);
 }
 
 void TempFolder::file(const QString& relative, const QByteArray& content)
@@ -59,6 +71,63 @@ QStringList TempFolder::names(const QString& relative) const
             .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     out.sort();
     return out;
+}
+
+QMap<QByteArray, QByteArray> readEntries(const QString& folder)
+{
+    QMap<QByteArray, QByteArray> out;
+    const QByteArray base = encodePath(folder) + '/';
+    DIR* d = opendir(base.constData());
+    if (!d)
+        return out;
+    while (const dirent* e = readdir(d)) {
+        const QByteArray name(e->d_name);
+        if (name == "." || name == "..")
+            continue;
+        struct stat st;
+        if (::stat((base + name).constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            out.insert(name, folderMark);
+            continue;
+        }
+        QByteArray content;
+        const int fd = ::open((base + name).constData(), O_RDONLY | O_CLOEXEC);
+        char buffer[256];
+        for (ssize_t got; fd >= 0 && (got = ::read(fd, buffer, sizeof buffer)) > 0;)
+            content.append(buffer, got);
+        if (fd >= 0)
+            ::close(fd);
+        out.insert(name, content);
+    }
+    closedir(d);
+    return out;
+}
+
+bool createEntry(const QString& folder, const QByteArray& name, const QByteArray& content)
+{
+    const QByteArray path = encodePath(folder) + '/' + name;
+    if (content == folderMark)
+        return ::mkdir(path.constData(), 0755) == 0;
+    const int fd = ::open(path.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    ::close(fd);
+    return ok;
+}
+
+void removeEntries(const QString& folder)
+{
+    if (folder.isEmpty())
+        return;
+    // Deepest first, links not followed; the folder itself (level 0) stays.
+    nftw(
+        encodePath(folder).constData(),
+        [](const char* path, const struct stat*, int, FTW* at) {
+            if (at->level > 0)
+                ::remove(path);
+            return 0;
+        },
+        16, FTW_DEPTH | FTW_PHYS);
 }
 
 } // namespace tessaly::test

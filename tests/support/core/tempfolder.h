@@ -1,16 +1,22 @@
 #pragma once
 
+#include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
 namespace tessaly::test {
 
-// A folder of real files for a test, removed afterwards. `path` has no trailing "/".
+// A folder of real files for a test, removed afterwards, names that are not UTF-8 included.
+// `path` has no trailing "/".
 class TempFolder {
 public:
     TempFolder();
     explicit TempFolder(const QStringList& files);
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
 
     const QString& path() const { return m_path; }
     QString pathOf(const QString& name) const { return m_path + u'/' + name; }
@@ -27,5 +33,15 @@ private:
     QTemporaryDir m_dir;
     QString m_path;
 };
+
+// Entries by the bytes of their names, which QDir cannot handle where they are not UTF-8.
+inline const QByteArray folderMark = "(folder)";
+// Every entry of a folder, hidden ones included: name -> content (folderMark for a folder).
+QMap<QByteArray, QByteArray> readEntries(const QString& folder);
+// A file holding `content`, or a folder for folderMark; false where the name is taken or
+// refused.
+bool createEntry(const QString& folder, const QByteArray& name, const QByteArray& content);
+// Removes everything in the folder, and below it.
+void removeEntries(const QString& folder);
 
 } // namespace tessaly::test

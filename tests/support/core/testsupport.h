@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <ostream>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +17,19 @@ QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& s, std::ostream* os)
 {
     *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QByteArray& b, std::ostream* os)
+{
+    *os << '"' << b.toStdString() << '"';
+}
+// A folder's entries by name, as readEntries gives them.
+inline void PrintTo(const QMap<QByteArray, QByteArray>& m, std::ostream* os)
+{
+    *os << '{';
+    for (auto it = m.begin(); it != m.end(); ++it)
+        *os << (it == m.begin() ? "" : ", ") << '"' << it.key().toStdString() << "\": \""
+            << it.value().toStdString() << '"';
+    *os << '}';
 }
 inline void PrintTo(const QStringList& l, std::ostream* os)
 {
