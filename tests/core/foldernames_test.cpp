@@ -5,17 +5,13 @@
 #include "tempfolder.h"
 #include "testsupport.h"
 
-#include <fcntl.h>
 #include <QSet>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace tessaly;
-using tessaly::test::codeOf;
-using tessaly::test::PlayedCalls;
-using tessaly::test::TempFolder;
-using tessaly::test::u8;
+using namespace tessaly::test;
 
 namespace {
 
@@ -23,14 +19,6 @@ namespace {
 QString unit(char16_t u)
 {
     return QString(QChar(u));
-}
-
-void createRaw(const QString& folder, const QByteArray& name)
-{
-    const int fd = ::open((encodePath(folder) + '/' + name).constData(),
-                          O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
-    ASSERT_GE(fd, 0) << name.constData();
-    ::close(fd);
 }
 
 } // namespace
@@ -193,9 +181,9 @@ TEST(FolderListing, OneReadGivesTheFilesAndEveryNameInTheFolder)
     TempFolder t({u8("b.mp3"), u8("a.txt"), u8(".hidden.mp3")});
     t.folder(u8("Album"));
     t.folder(u8(".config"));
-    createRaw(t.path(), "caf\xe9.mp3");
-    ASSERT_EQ(symlink("a.txt", encodePath(t.pathOf(u8("link.mp3"))).constData()), 0);
-    ASSERT_EQ(symlink("nowhere", encodePath(t.pathOf(u8("broken.mp3"))).constData()), 0);
+    ASSERT_TRUE(createEntry(t.path(), "caf\xe9.mp3", {}));
+    ASSERT_TRUE(t.symbolicLink(u8("a.txt"), u8("link.mp3")));
+    ASSERT_TRUE(t.symbolicLink(u8("nowhere"), u8("broken.mp3")));
     ASSERT_EQ(mkfifo(encodePath(t.pathOf(u8("pipe"))).constData(), 0644), 0);
 
     PosixFileSystem fs;

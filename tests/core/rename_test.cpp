@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <dirent.h>
 #include <fcntl.h>
 #include <QDir>
 #include <QFile>
@@ -83,9 +82,7 @@ TEST(PosixRename, NeverReplacesAnotherFile)
         const QString to = u8(c.to);
         t.file(from, "first");
         if (c.hardLink)
-            ASSERT_EQ(
-                link(encodePath(t.pathOf(from)).constData(), encodePath(t.pathOf(to)).constData()),
-                0);
+            ASSERT_TRUE(t.hardLink(from, to));
         else if (from != to)
             t.file(to, "second");
         const QStringList before = t.names();
@@ -267,9 +264,7 @@ TEST(PosixRenameFallbacks, WithoutTheNoReplaceFlagRenamesNeverReplace)
             TempFolder t;
             if (c.symlink) {
                 t.file(QStringLiteral("data"), "linked");
-                ASSERT_EQ(
-                    symlink("data", encodePath(t.pathOf(QStringLiteral("old.mp3"))).constData()),
-                    0);
+                ASSERT_TRUE(t.symbolicLink(QStringLiteral("data"), QStringLiteral("old.mp3")));
             } else {
                 t.file(QStringLiteral("old.mp3"), "old");
             }
@@ -301,9 +296,7 @@ TEST(PosixRenameFallbacks, HardLinksBetweenTwoNamesAreNoRenameWithoutTheFlagEith
         for (const bool noRenameat2 : {false, true}) {
             TempFolder t;
             t.file(QStringLiteral("a.mp3"), "one file");
-            ASSERT_EQ(link(encodePath(t.pathOf(QStringLiteral("a.mp3"))).constData(),
-                           encodePath(t.pathOf(QStringLiteral("b.mp3"))).constData()),
-                      0);
+            ASSERT_TRUE(t.hardLink(QStringLiteral("a.mp3"), QStringLiteral("b.mp3")));
             PlayedCalls calls;
             calls.refuseNoReplace = true;
             calls.noRenameat2 = noRenameat2;
@@ -467,9 +460,7 @@ TEST(PosixRenameCaseInsensitive, HardLinksApartOnlyInCaseAreNoCaseOnlyRename)
     // second step finds the other link and the file is put back.
     TempFolder t;
     t.file(QStringLiteral("song.mp3"), "music");
-    ASSERT_EQ(link(encodePath(t.pathOf(QStringLiteral("song.mp3"))).constData(),
-                   encodePath(t.pathOf(QStringLiteral("SONG.MP3"))).constData()),
-              0);
+    ASSERT_TRUE(t.hardLink(QStringLiteral("song.mp3"), QStringLiteral("SONG.MP3")));
     PosixFileSystem fs;
     EXPECT_FALSE(fs.foldsCase(t.path()));
     EXPECT_EQ(codeOf([&] { fs.rename(t.path(), "song.mp3", QStringLiteral("SONG.MP3")); }),

@@ -5,10 +5,7 @@
 #include <QSet>
 
 using namespace tessaly;
-using tessaly::test::entries;
-using tessaly::test::FakeMessageBox;
-using tessaly::test::FakeProgramEnd;
-using tessaly::test::u8;
+using namespace tessaly::test;
 
 namespace {
 

@@ -44,6 +44,17 @@ void TempFolder::folder(const QString& relative)
     ASSERT_TRUE(QDir().mkpath(pathOf(relative)));
 }
 
+bool TempFolder::hardLink(const QString& existing, const QString& name) const
+{
+    return ::link(encodePath(pathOf(existing)).constData(), encodePath(pathOf(name)).constData()) ==
+           0;
+}
+
+bool TempFolder::symbolicLink(const QString& target, const QString& name) const
+{
+    return ::symlink(encodePath(target).constData(), encodePath(pathOf(name)).constData()) == 0;
+}
+
 void TempFolder::remove(const QString& relative)
 {
     const QString full = pathOf(relative);

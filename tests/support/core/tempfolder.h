@@ -23,6 +23,10 @@ public:
     // Creates a file (and the folders above it) holding `content`, by default its own name.
     void file(const QString& relative, const QByteArray& content = {});
     void folder(const QString& relative);
+    // A hard link `name` to the file `existing`, and a symbolic link `name` to `target` as
+    // written; false where the system refuses them.
+    bool hardLink(const QString& existing, const QString& name) const;
+    bool symbolicLink(const QString& target, const QString& name) const;
     void remove(const QString& relative);
     bool exists(const QString& relative) const;
     QByteArray read(const QString& relative) const;
