@@ -50,7 +50,7 @@ FileOutcome foretold(Prediction::Outcome p)
 }
 
 struct Tally {
-    int cases = 0, folding = 0, fallback = 0, files = 0, positions = 0;
+    int cases = 0, folding = 0, fallback = 0, files = 0, notUtf8 = 0, positions = 0;
     int outcomes[5] = {}; // by Prediction::Outcome
 };
 
@@ -264,6 +264,8 @@ QStringList runCase(quint64 seed, QString& description, Tally& tally)
     tally.folding += calls.foldCase;
     tally.fallback += calls.refuseNoReplace;
     tally.files += int(chosen.size());
+    for (const FileEntry& file : chosen)
+        tally.notUtf8 += !file.raw.isEmpty();
     for (size_t i = 0; i < done.size(); ++i) {
         const Prediction& p = predicted[i];
         const auto problem = [&](const QString& what) {
@@ -298,10 +300,11 @@ TEST(PredictionProperty, TheOutcomesOfProceedAreThoseItsPreviewPredicted)
     const int* n = tally.outcomes;
     std::cout << tally.cases << " cases (" << tally.folding << " case-insensitive, "
               << tally.fallback << " without RENAME_NOREPLACE), " << tally.files
-              << " chosen files, predicted and done: " << n[Prediction::LeftAlone]
-              << " left alone, " << n[Prediction::Renamed] << " renamed, "
-              << n[Prediction::NameExists] << " names taken, " << n[Prediction::NameGivenTwice]
-              << " given twice, " << n[Prediction::BadName] << " bad names; " << tally.positions
+              << " chosen files (" << tally.notUtf8
+              << " not UTF-8), predicted and done: " << n[Prediction::LeftAlone] << " left alone, "
+              << n[Prediction::Renamed] << " renamed, " << n[Prediction::NameExists]
+              << " names taken, " << n[Prediction::NameGivenTwice] << " given twice, "
+              << n[Prediction::BadName] << " bad names; " << tally.positions
               << " position faults\n";
     // A whole run reaches every kind of outcome often enough to mean something.
     if (ran < defaultCases)
