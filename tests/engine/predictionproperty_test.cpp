@@ -167,13 +167,15 @@ QStringList runCase(quint64 seed, QString& description, Tally& tally)
     fill(folder, random, calls.foldCase);
     const RenameRules rules = randomRules(random);
 
-    // The folder's files in name order, some of them left out of the run.
+    // The folder's files in name order (whatever order the folder gives them), some of them
+    // left out of the run.
+    QList<FileEntry> files = fs.listing(folder.path()).files;
+    std::sort(files.begin(), files.end(),
+              [](const FileEntry& a, const FileEntry& b) { return a.bytes() < b.bytes(); });
     QList<FileEntry> chosen;
-    for (const FileEntry& file : fs.listing(folder.path()).files)
+    for (const FileEntry& file : files)
         if (random.chance(0.8))
             chosen.append(file);
-    std::sort(chosen.begin(), chosen.end(),
-              [](const FileEntry& a, const FileEntry& b) { return a.bytes() < b.bytes(); });
 
     FakeMessageBox box;
     FakeProgramEnd end;
