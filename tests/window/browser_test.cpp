@@ -32,7 +32,7 @@ TEST_F(BrowserTest, StartsOnTheRootWhateverTheWorkingFolder)
     for (const QString& start : {folder.path(), QStringLiteral("/")}) {
         const QString before = QDir::currentPath();
         QDir::setCurrent(start);
-        Window other(&fs);
+        Window other(fs);
         QDir::setCurrent(before);
         EXPECT_EQ(other.form->ActDir(), QStringLiteral("/")) << start.toStdString();
         EXPECT_EQ(other.get<FileList>("flFile")->Path(), QStringLiteral("/"));

@@ -2,9 +2,9 @@
 
 namespace tessaly::test {
 
-Window::Window(FileSystem* fs)
+Window::Window(FileSystem& fs)
 {
-    form = std::make_unique<Form1>(Services{fs ? *fs : posix, box, clipboard, end});
+    form = std::make_unique<Form1>(Services{fs, box, clipboard, end});
     form->show();
 }
 

@@ -19,7 +19,7 @@ namespace tessaly::test {
 
 // A Form1 with fake services over a given file system, shown offscreen.
 struct Window {
-    explicit Window(FileSystem* fs = nullptr);
+    explicit Window(FileSystem& fs);
     ~Window();
 
     template <typename T> T* get(const char* name) const
@@ -31,7 +31,6 @@ struct Window {
     }
     QStringList texts(const char* listName) const;
 
-    PosixFileSystem posix;
     FakeMessageBox box;
     FakeClipboard clipboard;
     FakeProgramEnd end;
@@ -42,7 +41,7 @@ struct Window {
 // is the real one through PlayedCalls, which play another kind only when a test asks.
 class WindowTest : public ::testing::Test {
 protected:
-    explicit WindowTest(const QStringList& files = {}) : folder(files), fs(calls), window(&fs) {}
+    explicit WindowTest(const QStringList& files = {}) : folder(files), fs(calls), window(fs) {}
 
     Form1* form() const { return window.form.get(); }
     template <typename T> T* get(const char* name) const { return window.get<T>(name); }
