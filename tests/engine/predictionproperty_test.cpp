@@ -199,22 +199,37 @@ QStringList runCase(quint64 seed, QString& description, Tally& tally)
                 folder.add(line.name.toUtf8(), "taken: " + line.name.toUtf8());
 
     const FolderListing listing = fs.listing(folder.path());
-    description = QStringLiteral("file system: fold case %1, no RENAME_NOREPLACE %2, no links %3")
-                      .arg(calls.foldCase)
-                      .arg(calls.refuseNoReplace)
-                      .arg(calls.refuseLinks);
-    description += QStringLiteral("\nentries:");
-    for (const QByteArray& name : readEntries(folder.path()).keys())
-        description += QStringLiteral("\n  ") + shown(name);
-    description += QStringLiteral("\nrules:") + describe(rules);
+    std::vector<Prediction> predicted;
+    QStringList log;
     QStringList problems;
+    // What a failing case tells, to be repeated with its seed.
+    const auto failed = [&] {
+        description =
+            QStringLiteral("file system: fold case %1, no RENAME_NOREPLACE %2, no links %3")
+                .arg(calls.foldCase)
+                .arg(calls.refuseNoReplace)
+                .arg(calls.refuseLinks);
+        description += QStringLiteral("\nentries:");
+        for (qsizetype i = 0; i < listing.names.size(); ++i)
+            description += QStringLiteral("\n  ") + listing.names.spelling(i);
+        description += QStringLiteral("\nrules:") + describe(rules);
+        description += QStringLiteral("\nchosen -> preview, predicted:");
+        for (qsizetype i = 0; i < chosen.size(); ++i)
+            description +=
+                QStringLiteral("\n  %1 -> %2, %3")
+                    .arg(shown(chosen[i].bytes()), lines.value(i).name,
+                         size_t(i) < predicted.size()
+                             ? QString::fromLatin1(predictionNames[predicted[size_t(i)].outcome])
+                             : QString());
+        description += QStringLiteral("\nlog:\n  ") + log.join(QStringLiteral("\n  "));
+        return problems;
+    };
     if (lines.size() != chosen.size() || faults.size() != size_t(chosen.size())) {
         problems.append(QStringLiteral("the preview has %1 lines for %2 files")
                             .arg(lines.size())
                             .arg(chosen.size()));
-        return problems;
+        return failed();
     }
-    std::vector<Prediction> predicted;
     predictOutcomes(listing.names, chosen, lines, faults,
                     [&](qsizetype, const Prediction& p) { predicted.push_back(p); });
 
@@ -226,7 +241,6 @@ QStringList runCase(quint64 seed, QString& description, Tally& tally)
         bool insertLogged = false;
     };
     std::vector<Done> done(1, {FileOutcome::LeftAlone});
-    QStringList log;
     runFiles(RunMode::Proceed, rules, chosen,
              {{},
               [&](const QString& line) {
@@ -247,20 +261,13 @@ QStringList runCase(quint64 seed, QString& description, Tally& tally)
               }},
              report);
     done.pop_back(); // the file after the last
-    description += QStringLiteral("\nchosen -> preview, predicted:");
-    for (qsizetype i = 0; i < chosen.size(); ++i)
-        description += QStringLiteral("\n  %1 -> %2, %3")
-                           .arg(shown(chosen[i].bytes()), lines[i].name,
-                                QString::fromLatin1(predictionNames[predicted[size_t(i)].outcome]));
-    description += QStringLiteral("\nlog:\n  ") + log.join(QStringLiteral("\n  "));
-
     if (!box.errors.isEmpty())
         problems.append(QStringLiteral("an error report: ") + box.errors[0].text);
     if (done.size() != size_t(chosen.size())) {
         problems.append(QStringLiteral("PROCEED told %1 outcomes for %2 files")
                             .arg(done.size())
                             .arg(chosen.size()));
-        return problems;
+        return failed();
     }
     ++tally.cases;
     tally.folding += calls.foldCase;
@@ -288,7 +295,7 @@ QStringList runCase(quint64 seed, QString& description, Tally& tally)
                         .arg(done[i].rangeLogged)
                         .arg(done[i].insertLogged));
     }
-    return problems;
+    return problems.isEmpty() ? problems : failed();
 }
 
 } // namespace
