@@ -25,7 +25,9 @@
 #include "posixfolder.h"
 #include "runtimeerror.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <fcntl.h>
 #include <optional>
@@ -156,9 +158,19 @@ RunTimeError renameError(RenameCalls& calls, int err, int dir, const QByteArray&
     }
 }
 
-QByteArray temporaryName()
+// The name a file carries between the two steps of a case-only rename: its own name, then
+// what is happening to it ("song.mp3.tessaly-renaming-5k2x9q"), so that a person who finds it
+// after the program was killed sees what it is and takes the ending off. Never a dot file,
+// which every listing would hide. A name too long for the ending is cut short first (at a
+// character's edge), so the whole stays within the 255 bytes that file systems allow.
+QByteArray temporaryName(const QByteArray& original)
 {
-    return ".tessaly-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".tmp";
+    const QByteArray ending =
+        ".tessaly-renaming-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+    qsizetype keep = std::min(original.size(), qsizetype(NAME_MAX) - ending.size());
+    while (keep > 0 && keep < original.size() && (original[keep] & 0xC0) == 0x80)
+        --keep; // not inside a UTF-8 character
+    return original.left(keep) + ending;
 }
 
 // A case-only rename where both spellings find the same file: through a temporary name,
@@ -169,7 +181,7 @@ void renameThroughTemporary(RenameCalls& calls, int dir, const QByteArray& oldNa
     QByteArray temp;
     int err = EEXIST;
     for (int attempt = 0; err == EEXIST && attempt < 16; ++attempt) {
-        temp = temporaryName();
+        temp = temporaryName(oldName);
         err = moveNoReplace(calls, dir, oldName, temp);
     }
     if (err != 0)

@@ -240,7 +240,7 @@ namespace {
 
 bool isTemporary(const QString& call)
 {
-    return call.contains(QStringLiteral(".tessaly-"));
+    return call.contains(QStringLiteral(".tessaly-renaming-"));
 }
 
 } // namespace
@@ -403,7 +403,7 @@ TEST(PosixRenameCaseInsensitive, AFailingSecondStepPutsTheFileBack)
             calls.foldCase = true;
             calls.refuseNoReplace = calls.refuseLinks = refuseFlagAndLinks;
             calls.failMove = [&](const QByteArray& from, const QByteArray& to) {
-                return from.startsWith(".tessaly-") && to == "song.MP3" ? c.err : 0;
+                return from.contains(".tessaly-renaming-") && to == "song.MP3" ? c.err : 0;
             };
             PosixFileSystem fs(calls);
             EXPECT_EQ(codeOf([&] { fs.rename(t.path(), "song.mp3", QStringLiteral("song.MP3")); }),
@@ -415,27 +415,40 @@ TEST(PosixRenameCaseInsensitive, AFailingSecondStepPutsTheFileBack)
     }
 }
 
-TEST(PosixRenameCaseInsensitive, WhenPuttingBackFailsTooTheFileKeepsTheTemporaryName)
+TEST(PosixRenameCaseInsensitive, WhenPuttingBackFailsTooTheFileKeepsATemporaryNameThatSaysWhatItIs)
 {
-    TempFolder t;
-    t.file(QStringLiteral("song.mp3"), "music");
-    PlayedCalls calls;
-    calls.foldCase = true;
-    calls.failMove = [](const QByteArray& from, const QByteArray&) {
-        return from.startsWith(".tessaly-") ? EIO : 0;
-    };
-    PosixFileSystem fs(calls);
-    try {
-        fs.rename(t.path(), "song.mp3", QStringLiteral("song.MP3"));
-        ADD_FAILURE() << "no failure reported";
-    } catch (const RunTimeError& e) {
-        EXPECT_EQ(e.code(), ErrorCode::DeviceIO);
-        const QStringList names = t.names();
-        ASSERT_EQ(names.size(), 1);
-        EXPECT_TRUE(names[0].startsWith(QStringLiteral(".tessaly-")));
-        EXPECT_EQ(t.read(names[0]), "music");
-        EXPECT_TRUE(e.description().startsWith(QStringLiteral("Device I/O error")));
-        EXPECT_TRUE(e.description().contains(names[0])) << e.description().toStdString();
+    // The name before, then what happened, never hidden; a long one cut to fit 255 bytes.
+    const QString longName = QString(125, QChar(0xE9)) + QStringLiteral(".mp3"); // 254 bytes
+    for (const QString& name : {QStringLiteral("song.mp3"), longName}) {
+        TempFolder t;
+        t.file(name, "music");
+        PlayedCalls calls;
+        calls.foldCase = true;
+        calls.failMove = [](const QByteArray& from, const QByteArray&) {
+            return from.contains(".tessaly-renaming-") ? EIO : 0;
+        };
+        PosixFileSystem fs(calls);
+        try {
+            fs.rename(t.path(), encodePath(name), name.toUpper());
+            ADD_FAILURE() << "no failure reported";
+        } catch (const RunTimeError& e) {
+            EXPECT_EQ(e.code(), ErrorCode::DeviceIO);
+            const QStringList names = t.names();
+            ASSERT_EQ(names.size(), 1);
+            const QString temporary = names[0];
+            const qsizetype kept = temporary.indexOf(QStringLiteral(".tessaly-renaming-"));
+            ASSERT_GT(kept, 0) << temporary.toStdString();
+            EXPECT_TRUE(name.startsWith(temporary.left(kept)));
+            const qsizetype bytes = encodePath(temporary).size();
+            EXPECT_LE(bytes, 255);
+            if (name == longName)
+                EXPECT_GE(bytes, 254) << "cut at a character's edge, 2 bytes each";
+            else
+                EXPECT_EQ(kept, name.size());
+            EXPECT_EQ(t.read(temporary), "music");
+            EXPECT_TRUE(e.description().startsWith(QStringLiteral("Device I/O error")));
+            EXPECT_TRUE(e.description().contains(temporary)) << e.description().toStdString();
+        }
     }
 }
 
@@ -446,7 +459,7 @@ TEST(PosixRenameCaseInsensitive, AFirstStepThatFailsLeavesEverythingAsItWas)
     PlayedCalls calls;
     calls.foldCase = true;
     calls.failMove = [](const QByteArray&, const QByteArray& to) {
-        return to.startsWith(".tessaly-") ? ENOSPC : 0;
+        return to.contains(".tessaly-renaming-") ? ENOSPC : 0;
     };
     PosixFileSystem fs(calls);
     EXPECT_EQ(codeOf([&] { fs.rename(t.path(), "song.mp3", QStringLiteral("SONG.MP3")); }),
