@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QShortcut>
 #include <QUndoCommand>
 #include <QUndoStack>
 
@@ -42,6 +43,17 @@ private:
     bool m_pushed = true;
 };
 
+namespace {
+
+// Whether the keys go to a text box the user types in, which keeps its own undo of typing.
+bool typingInTextBox()
+{
+    const auto* box = qobject_cast<const TextBox*>(QApplication::focusWidget());
+    return box && !box->isReadOnly();
+}
+
+} // namespace
+
 void Form1::connectHistory()
 {
     m_history = new QUndoStack(this);
@@ -66,10 +78,14 @@ void Form1::connectHistory()
         connect(action, &QAction::triggered, this, item.handler);
         connect(m_history, item.can, action, &QAction::setEnabled);
         action->setEnabled(false);
-        // The keys work anywhere in the window; the caption names them already.
-        action->setShortcuts(item.keys);
-        action->setShortcutVisibleInContextMenu(false);
-        addAction(action);
+        // The keys work anywhere in the window but in a text box. A text box claims the keys
+        // of its own undo before any shortcut sees them; Ctrl+Y only where the platform makes
+        // it a redo key, so it is checked here too.
+        for (const QKeySequence& key : item.keys)
+            connect(new QShortcut(key, this), &QShortcut::activated, this, [this, item] {
+                if (!typingInTextBox())
+                    (this->*item.handler)();
+            });
     }
 }
 
@@ -79,27 +95,14 @@ void Form1::lstResult_MouseUp(int Button, int /*Shift*/, double /*X*/, double /*
         mnuPopUplstResult->popupAtMouse();
 }
 
-namespace {
-
-// Whether the keys went to a text box the user types in, which keeps its own undo of typing.
-bool typingInTextBox()
-{
-    const auto* box = qobject_cast<const TextBox*>(QApplication::focusWidget());
-    return box && !box->isReadOnly();
-}
-
-} // namespace
-
 void Form1::mnuPopUplstResultUndo_Click()
 {
-    if (!typingInTextBox())
-        m_history->undo();
+    m_history->undo();
 }
 
 void Form1::mnuPopUplstResultRedo_Click()
 {
-    if (!typingInTextBox())
-        m_history->redo();
+    m_history->redo();
 }
 
 void Form1::rememberRenames(RenameBatch done)

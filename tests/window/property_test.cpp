@@ -1,6 +1,9 @@
 // PROCEED under random folders and random rule settings, driven through the real window: after
 // every run each file's content is on disk exactly once, each file is under its old name or
-// under the name its "renamed to" line gives, and every log line is true of the disk.
+// under the name its "renamed to" line gives, and every log line is true of the disk. Then undo
+// and redo of that PROCEED, now and then after another program changed the folder: each does
+// what a model of never-replacing renames says, logs it truly, and with no change in between
+// puts every file back under its exact old bytes, or again under its new name.
 //
 // TESSALY_PROPERTY_SEED repeats a run (its seed is printed), TESSALY_PROPERTY_CASES sets the
 // number of cases, TESSALY_PROPERTY_ONLY runs one case of the seed.
@@ -9,7 +12,9 @@
 #include "windowfixture.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <iostream>
+#include <QAction>
 #include <QMap>
 #include <QSet>
 #include <unistd.h>
@@ -55,7 +60,7 @@ bool isBadName(const QString& name)
 struct Totals {
     int cases = 0, foldingCases = 0, fallbackCases = 0, files = 0, renamed = 0, exists = 0,
         notFound = 0, badNames = 0, positionLines = 0, removedBeforeProceed = 0, faultsInjected = 0,
-        faultsIgnored = 0, overflowReports = 0;
+        faultsIgnored = 0, overflowReports = 0, undone = 0, redone = 0, meddled = 0;
 };
 
 qint16 positionOf(const QString& text)
@@ -255,6 +260,7 @@ QStringList PropertyTest::runCase(quint64 seed, Totals& totals, QString& descrip
     const qint16 to = positionOf(rules.texts[1]);
     const qint16 insertPos = positionOf(rules.texts[7]);
     const qsizetype insertLength = rules.texts[6].size();
+    QList<std::pair<QByteArray, QByteArray>> renamedPairs; // old and new name, in run order
     qsizetype k = 0;
     const auto next = [&](const QString& line) {
         if (k < log.size() && log[k] == line) {
@@ -304,6 +310,7 @@ QStringList PropertyTest::runCase(quint64 seed, Totals& totals, QString& descrip
         };
         if (next(QStringLiteral("File ") + q(old) + QStringLiteral(" renamed to ") + q(name))) {
             ++totals.renamed;
+            renamedPairs.append({oldBytes, newBytes});
             if (!inPlace)
                 problem(QStringLiteral("renamed, but the chosen file was not there to rename"));
             else if (otherWithNewName())
@@ -357,6 +364,89 @@ QStringList PropertyTest::runCase(quint64 seed, Totals& totals, QString& descrip
             files.insert(it.key());
     if (listed != files)
         problems.append(QStringLiteral("the chosen list does not hold the folder's files"));
+
+    // Undo, then redo, now and then with another program changing the folder before each.
+    QList<std::pair<QByteArray, QByteArray>> pairs = renamedPairs;
+    bool meddledSoFar = false;
+    for (const bool undo : {true, false}) {
+        if (renamedPairs.isEmpty())
+            break; // no entry in the history: its top is an earlier case's
+        const QString step = undo ? QStringLiteral("undo") : QStringLiteral("redo");
+        QMap<QByteArray, QByteArray> expected = readEntries(caseFolder.path());
+        const bool meddled = random.chance(0.3);
+        meddledSoFar = meddledSoFar || meddled;
+        if (meddled && !pairs.isEmpty()) {
+            const auto& [oldName, newName] = pairs[random.below(int(pairs.size()))];
+            const QByteArray& gone = undo ? newName : oldName;
+            const QByteArray& taken = undo ? oldName : newName;
+            const QString at = caseFolder.path() + u'/';
+            if (random.chance(0.5) && expected.contains(gone) &&
+                expected.value(gone) != folderMark) {
+                // renamed away by the other program, under a name no rule gives
+                const QByteArray elsewhere = "elsewhere " + QByteArray::number(totals.cases);
+                ::rename((encodePath(at) + gone).constData(),
+                         (encodePath(at) + elsewhere).constData());
+                expected.insert(elsewhere, expected.take(gone));
+            } else if (!std::any_of(expected.keyBegin(), expected.keyEnd(),
+                                    [&](const QByteArray& n) {
+                                        return sameSpelling(n, taken, calls.foldCase);
+                                    }) &&
+                       createEntry(caseFolder.path(), taken, "newcomer")) {
+                expected.insert(taken, "newcomer");
+            }
+            ++totals.meddled;
+        }
+        const QMap<QByteArray, QByteArray> start = expected;
+        // The model: each rename in the step's order, from the name the file has to the name
+        // it gets, never onto another entry.
+        QStringList expectedLog;
+        QList<std::pair<QByteArray, QByteArray>> done;
+        const auto display = [](const QByteArray& b) {
+            return decodeFileName(b.constData(), b.size()).name;
+        };
+        for (qsizetype i = 0; i < pairs.size(); ++i) {
+            const auto& pair = pairs[undo ? pairs.size() - 1 - i : i];
+            const QByteArray& has = undo ? pair.second : pair.first;
+            const QByteArray& gets = undo ? pair.first : pair.second;
+            const bool taken =
+                std::any_of(expected.keyBegin(), expected.keyEnd(), [&](const QByteArray& n) {
+                    return n != has && sameSpelling(n, gets, calls.foldCase);
+                });
+            if (!expected.contains(has) || expected.value(has) == folderMark) {
+                expectedLog.append(QStringLiteral("File ") + display(gets) +
+                                   QStringLiteral(" not found"));
+            } else if (taken) {
+                expectedLog.append(QStringLiteral("File ") + q(display(has)) +
+                                   QStringLiteral(" already exist"));
+            } else {
+                expectedLog.append(QStringLiteral("File ") + q(display(has)) +
+                                   QStringLiteral(" renamed to ") + q(display(gets)));
+                expected.insert(gets, expected.take(has));
+                done.append(pair);
+            }
+        }
+        if (undo)
+            std::reverse(done.begin(), done.end());
+        get<QAction>(undo ? "mnuPopUplstResultUndo" : "mnuPopUplstResultRedo")->trigger();
+        const QMap<QByteArray, QByteArray> now = readEntries(caseFolder.path());
+        description += u'\n' + step + QStringLiteral(" log:\n  ") +
+                       lines("lstResult").join(QStringLiteral("\n  "));
+        if (lines("lstResult") != expectedLog)
+            problems.append(step + QStringLiteral(": the log differs from the model's:\n  ") +
+                            expectedLog.join(QStringLiteral("\n  ")));
+        if (now != expected)
+            problems.append(step + QStringLiteral(": the disk differs from the model's"));
+        if (!meddledSoFar && now != (undo ? before : after))
+            problems.append(step + QStringLiteral(": the disk is not as it was"));
+        QList<QByteArray> a = start.values(), b = now.values();
+        std::sort(a.begin(), a.end());
+        std::sort(b.begin(), b.end());
+        if (a != b)
+            problems.append(step + QStringLiteral(": a content was lost or doubled"));
+        totals.undone += undo ? int(done.size()) : 0;
+        totals.redone += undo ? 0 : int(done.size());
+        pairs = done;
+    }
     if (window.end.ends != 0)
         problems.append(QStringLiteral("the program was ended"));
     ++totals.cases;
@@ -376,7 +466,9 @@ TEST_F(PropertyTest, ProceedKeepsEveryFileAndLogsOnlyTheTruth)
               << " bad names, " << totals.positionLines << " position lines; "
               << totals.removedBeforeProceed << " removed before PROCEED, " << totals.faultsInjected
               << " rename faults injected (" << totals.faultsIgnored << " ignored), "
-              << totals.overflowReports << " overflow reports\n";
+              << totals.overflowReports << " overflow reports; undo renamed back " << totals.undone
+              << " files, redo renamed " << totals.redone << " again, " << totals.meddled
+              << " times after another program changed the folder\n";
 }
 
 // Found by the test above: a chosen file removed behind the window's back leaves its name free,
