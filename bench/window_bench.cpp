@@ -1,8 +1,9 @@
 // The window at library scale: drives the real Form1 offscreen over folders of N files named
 // like a music collection and prints a table of medians.
 //
-//   tessaly_bench_window [--quick] [--disk DIR]
-//       the table (N = 10,000 and 100,000; --quick: 10,000)
+//   tessaly_bench_window [--quick | --million | --files N] [--disk DIR | --no-disk]
+//       the table (N = 10,000 and 100,000; --quick: 10,000 only; --million: 1,000,000 too;
+//       --files N: N only), on /dev/shm and on the disk
 //   tessaly_bench_window --callgrind
 //       instructions of one PREVIEW, of its prediction alone, of one keystroke and of one
 //       PROCEED (without the kernel's work) over 10,000 names
@@ -17,6 +18,7 @@
 #include "textbox.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -226,7 +228,7 @@ long peakResidentKiB()
 // whatever else the machine is doing.
 int callgrindFigures(const char* self)
 {
-    for (const char* what : {"preview", "prediction", "keystroke", "proceed"}) {
+    for (const char* what : {"browse", "preview", "prediction", "keystroke", "proceed"}) {
         QTemporaryDir out;
         const QString file = out.filePath(QStringLiteral("callgrind.out"));
         const int rc = QProcess::execute(
@@ -252,6 +254,12 @@ int callgrindChild(const char* what)
 {
     Bench b;
     MusicFolder folder(fastScratch(), 10000);
+    if (!std::strcmp(what, "browse")) {
+        CALLGRIND_START_INSTRUMENTATION;
+        b.show(folder.path());
+        CALLGRIND_STOP_INSTRUMENTATION;
+        return 0;
+    }
     b.show(folder.path());
     b.setRules();
     if (!std::strcmp(what, "preview")) {
@@ -289,6 +297,9 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     bool quick = false;
+    bool million = false;
+    bool diskToo = true;
+    QList<int> only;
     QString disk = QStringLiteral("/var/tmp");
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--callgrind"))
@@ -297,6 +308,12 @@ int main(int argc, char** argv)
             return callgrindChild(argv[i + 1]);
         if (!std::strcmp(argv[i], "--quick"))
             quick = true;
+        else if (!std::strcmp(argv[i], "--million"))
+            million = true;
+        else if (!std::strcmp(argv[i], "--no-disk"))
+            diskToo = false;
+        else if (!std::strcmp(argv[i], "--files") && i + 1 < argc)
+            only.append(std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--disk") && i + 1 < argc)
             disk = QString::fromLocal8Bit(argv[++i]);
     }
@@ -304,8 +321,15 @@ int main(int argc, char** argv)
     Bench b;
     b.form.show();
     QList<Row> rows;
-    const QList<int> counts = quick ? QList<int>{10000} : QList<int>{10000, 100000};
-    for (const QString& under : {fastScratch(), disk})
+    QList<int> counts = quick ? QList<int>{10000} : QList<int>{10000, 100000};
+    if (million)
+        counts.append(1000000);
+    if (!only.isEmpty())
+        counts = only;
+    QStringList places{fastScratch()};
+    if (diskToo)
+        places.append(disk);
+    for (const QString& under : places)
         for (int n : counts)
             rows.append(measure(b, under, n));
 
