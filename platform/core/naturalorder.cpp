@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <numeric>
-#include <optional>
 #include <QCollator>
 #include <QLocale>
+#include <string_view>
+#include <vector>
 
 namespace tessaly {
 
@@ -47,13 +48,16 @@ class Weights {
 public:
     static constexpr char16_t Last = 0x17F;
     static constexpr quint16 Unknown = 0;
+    // The collator reads longer runs of digits as several numbers.
+    static constexpr qsizetype MaxDigits = 200;
 
     explicit Weights(const QCollator& c)
     {
         std::vector<char16_t> chars;
         for (char16_t u = 0x20; u <= Last; ++u)
             if (u < 0x7F ||
-                (u >= 0xC0 && QChar(u).decomposition().size() == 2 && QChar(u).isLetter()))
+                (u >= 0xC0 && QChar(u).decompositionTag() == QChar::Canonical &&
+                 QChar(u).decomposition().size() == 2 && QChar(u).isLetter()))
                 chars.push_back(u);
         auto s = [](char16_t u) { return QString(QChar(u)); };
         // x and y share a primary weight when x+"z" sorts after y+"a" and y+"z" after x+"a".
@@ -85,35 +89,44 @@ public:
         m_digit = m_primary[u'0'];
     }
 
-    // The primary key of a name: its characters' weights, each run of digits as the digit
-    // weight, the count of its digits without leading zeros, then the digits (numbers compare by
-    // value). Empty when the name has a character without a known weight.
-    std::optional<std::u16string> primaryKey(QStringView name) const
+    // Appends the primary key of a name to `out`: its characters' weights, each run of digits
+    // as the digit weight, the count of its digits without leading zeros, then the digits
+    // (numbers compare by value). Every unit is at least 1. False, with `out` as it was, when
+    // the name has a character without a known weight, or a run of digits longer than the
+    // collator reads as one number.
+    bool appendPrimaryKey(QStringView name, std::vector<char16_t>& out) const
     {
-        std::u16string key;
-        key.reserve(size_t(name.size()) + 4);
-        for (qsizetype i = 0; i < name.size();) {
-            const char16_t u = name[i].unicode();
-            if (u >= '0' && u <= '9') {
+        const size_t before = out.size();
+        const char16_t* u = name.utf16();
+        const qsizetype n = name.size();
+        for (qsizetype i = 0; i < n;) {
+            const char16_t c = u[i];
+            if (c >= '0' && c <= '9') {
                 qsizetype j = i;
-                while (j < name.size() && name[j] >= u'0' && name[j] <= u'9')
+                while (j < n && u[j] >= u'0' && u[j] <= u'9')
                     ++j;
+                if (j - i > MaxDigits) {
+                    out.resize(before);
+                    return false;
+                }
                 qsizetype first = i;
-                while (first < j - 1 && name[first] == u'0')
+                while (first < j - 1 && u[first] == u'0')
                     ++first;
-                key.push_back(m_digit);
-                key.push_back(char16_t(j - first));
+                out.push_back(m_digit);
+                out.push_back(char16_t(j - first));
                 for (qsizetype k = first; k < j; ++k)
-                    key.push_back(char16_t(name[k].unicode() - '0' + 1));
+                    out.push_back(char16_t(u[k] - '0' + 1));
                 i = j;
                 continue;
             }
-            if (u > Last || m_primary[u] == Unknown)
-                return std::nullopt;
-            key.push_back(m_primary[u]);
+            if (c > Last || m_primary[c] == Unknown) {
+                out.resize(before);
+                return false;
+            }
+            out.push_back(m_primary[c]);
             ++i;
         }
-        return key;
+        return true;
     }
 
     // Compares the accents of two names whose primary keys are equal.
@@ -135,37 +148,113 @@ private:
     quint16 m_digit = 0;
 };
 
-template <typename NameOf> std::vector<qsizetype> naturalOrder(qsizetype count, NameOf nameOf)
-{
-    static const QCollator collator = makeCollator();
-    static const Weights weights(collator);
-
-    std::vector<std::u16string> keys;
-    keys.reserve(size_t(count));
-    for (qsizetype i = 0; i < count; ++i) {
-        std::optional<std::u16string> k = weights.primaryKey(nameOf(i));
-        if (!k)
-            return collatorOrder(collator, count, nameOf);
-        keys.push_back(std::move(*k));
+// The primary keys of a list of names, side by side in one buffer, with the first four units
+// of each packed into a number that decides most comparisons at once.
+class PrimaryKeys {
+public:
+    // False when a name has no key of its own (see Weights::appendPrimaryKey).
+    template <typename NameOf> bool build(const Weights& weights, qsizetype count, NameOf nameOf)
+    {
+        m_units.reserve(size_t(count) * 24);
+        m_starts.reserve(size_t(count) + 1);
+        m_starts.push_back(0);
+        for (qsizetype i = 0; i < count; ++i) {
+            if (!weights.appendPrimaryKey(nameOf(i), m_units))
+                return false;
+            m_starts.push_back(quint32(m_units.size()));
+        }
+        m_heads.resize(size_t(count));
+        for (size_t i = 0; i < size_t(count); ++i) {
+            quint64 head = 0;
+            for (quint32 k = m_starts[i]; k < m_starts[i] + 4; ++k)
+                head = head << 16 | (k < m_starts[i + 1] ? m_units[k] : 0); // 0 sorts first
+            m_heads[i] = head;
+        }
+        return true;
     }
+
+    int compare(qsizetype a, qsizetype b) const
+    {
+        if (m_heads[size_t(a)] != m_heads[size_t(b)])
+            return m_heads[size_t(a)] < m_heads[size_t(b)] ? -1 : 1;
+        return key(a).compare(key(b));
+    }
+
+private:
+    std::u16string_view key(qsizetype i) const
+    {
+        return {m_units.data() + m_starts[size_t(i)],
+                size_t(m_starts[size_t(i) + 1] - m_starts[size_t(i)])};
+    }
+
+    std::vector<char16_t> m_units;
+    std::vector<quint32> m_starts;
+    std::vector<quint64> m_heads;
+};
+
+// The order of the weights: primary keys, then accents, then code units, so that names equal
+// to the collator keep a fixed order. Empty when a name has no key of its own.
+template <typename NameOf>
+std::vector<qsizetype> weightOrder(const Weights& weights, qsizetype count, NameOf nameOf)
+{
+    PrimaryKeys keys;
+    if (!keys.build(weights, count, nameOf))
+        return {};
     std::vector<qsizetype> order(static_cast<size_t>(count));
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        if (const int c = keys[size_t(a)].compare(keys[size_t(b)]))
+        if (const int c = keys.compare(a, b))
             return c < 0;
         if (const int c = weights.compareSecondary(nameOf(a), nameOf(b)))
             return c < 0;
         return nameOf(a) < nameOf(b);
     });
-    // The weights stand in for the collator; one pass proves that they gave its order (a
-    // language with letter pairs that sort as one letter, for instance, fails here).
+    return order;
+}
+
+// Whether the weights give the collator's order, proved once for the system's language on every
+// name of two characters: they hold every letter pair that a language sorts as one letter and
+// every way it weighs accents (French of Canada compares them from the end), and digits next
+// to letters and to digits.
+bool weightsAgree(const QCollator& collator, const Weights& weights)
+{
+    QList<QString> chars;
+    for (char16_t u = 0x20; u <= Weights::Last; ++u) {
+        const QString c(QChar{u});
+        std::vector<char16_t> key;
+        if (weights.appendPrimaryKey(c, key))
+            chars.append(c);
+    }
+    QList<QString> names;
+    names.reserve(chars.size() * chars.size());
+    for (const QString& a : std::as_const(chars))
+        for (const QString& b : std::as_const(chars))
+            names.append(a + b);
+    const auto nameOf = [&](qsizetype i) -> const QString& { return names[i]; };
+    const std::vector<qsizetype> order = weightOrder(weights, names.size(), nameOf);
     for (size_t i = 1; i < order.size(); ++i) {
-        const QString& a = nameOf(order[i - 1]);
-        const QString& b = nameOf(order[i]);
+        const QString& a = names[order[i - 1]];
+        const QString& b = names[order[i]];
         const int c = collator.compare(a, b);
         if (c > 0 || (c == 0 && b < a))
-            return collatorOrder(collator, count, nameOf);
+            return false;
     }
+    return !order.empty();
+}
+
+template <typename NameOf> std::vector<qsizetype> naturalOrder(qsizetype count, NameOf nameOf)
+{
+    static const QCollator collator = makeCollator();
+    static const Weights weights(collator);
+    // A language whose collator the weights do not follow (one with letter pairs that sort
+    // as one letter, say) is sorted by the collator alone.
+    static const bool agree = weightsAgree(collator, weights);
+
+    std::vector<qsizetype> order;
+    if (agree)
+        order = weightOrder(weights, count, nameOf);
+    if (order.empty() && count > 0)
+        order = collatorOrder(collator, count, nameOf);
     return order;
 }
 

@@ -294,4 +294,10 @@ TEST(NaturalOrder, GivesExactlyTheCollatorsOrder)
         sortNatural(sorted);
         ASSERT_EQ(sorted, collatorSorted(names)) << "round " << round;
     }
+    // The collator reads at most 254 digits as one number.
+    const QStringList longNumbers = {QString(299, u'9'), u'1' + QString(299, u'0'),
+                                     QStringLiteral("5")};
+    QStringList sorted = longNumbers;
+    sortNatural(sorted);
+    EXPECT_EQ(sorted, collatorSorted(longNumbers));
 }
