@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <string>
 
 namespace tessaly {
 
@@ -14,6 +15,7 @@ public:
 
 private:
     std::u32string m_folded;
+    std::u16string m_suffix; // folded, where the mask is "*" and an ASCII ending
     bool m_all = false;
 };
 

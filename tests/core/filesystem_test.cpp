@@ -46,6 +46,21 @@ TEST(Mask, MatchesWildcardsWithoutRegardToCase)
     for (const auto& c : cases)
         EXPECT_EQ(Mask(QString::fromUtf8(c.mask)).matches(QString::fromUtf8(c.name)), c.matches)
             << c.mask << " vs " << c.name;
+
+    // A mask that is a star and an ASCII ending is matched by a way of its own: it agrees with
+    // Qt's folding of every character, and so with the general way ("?k").
+    for (char32_t u = 1; u <= 0xFFFF; ++u) {
+        if (QChar::isSurrogate(u))
+            continue;
+        const QString name = QStringLiteral("a") + QChar(char16_t(u));
+        for (const char16_t letter : {u'k', u's', u'S', u'1', u'.'}) {
+            const bool same = QChar::toCaseFolded(u) == QChar::toCaseFolded(char32_t(letter));
+            ASSERT_EQ(Mask(QStringLiteral("*") + QChar(letter)).matches(name), same) << int(u);
+            ASSERT_EQ(Mask(QStringLiteral("?") + QChar(letter)).matches(name), same) << int(u);
+        }
+    }
+    EXPECT_FALSE(Mask(QStringLiteral("*a")).matches(QStringLiteral("\U0001D41A")))
+        << "a pair of surrogates is one character, not an \"a\"";
 }
 
 TEST(NaturalOrder, SortsNumbersByValueAndIgnoresCase)
