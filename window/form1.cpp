@@ -6,7 +6,7 @@
 namespace tessaly {
 
 Form1::Form1(Services services, QWidget* parent)
-    : QWidget(parent), m_services(services),
+    : QWidget(parent), m_services(services), m_fs(services.fs),
       m_marks([this](const RenameRules& rules, const std::vector<PositionFaults>& faults) {
           markPreview(rules, faults);
       }),

@@ -3,6 +3,7 @@
 #include "previewmarks.h"
 #include "renamehistory.h"
 #include "renamerun.h"
+#include "sharedreads.h"
 
 #include <QWidget>
 #include <vector>
@@ -83,7 +84,7 @@ private:
     void readPositions(RunErrorReport& report, RenameRules& rules);
     // Whether the file list shows ActDir (its last read then knows the folder's names).
     bool showsActDir() const;
-    bool foldsCase(const QString& folder) const;
+    bool foldsCase(const QString& folder);
     // The run's rename: in ActDir, each file at most once; `done` records it.
     void renameOnce(GivenNames& given, RenameBatch& done, const FileEntry& old,
                     const QString& newName);
@@ -150,6 +151,7 @@ private:
     void dropFailed(const RunTimeError& error, const QString& item);
 
     Services m_services;
+    SharedReads m_fs; // the file system: the services' one, each folder read once per action
     QString m_actDir;
     bool m_activated = false;
     bool m_recovering = false;

@@ -128,7 +128,7 @@ void Form1::browserFailed(const RunTimeError& error, const QString& folder)
         QString readable;
         {
             const WaitCursor busy; // reads whole folders on the way up
-            readable = nearestReadableFolder(m_services.fs, dirDir->Path());
+            readable = nearestReadableFolder(m_fs, dirDir->Path());
         }
         dirDir->setFolder(readable);
         dirDir_Change();

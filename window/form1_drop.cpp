@@ -48,7 +48,7 @@ void Form1::picDragDrop_OLEDragDrop(DragData& Data, qint32& /*Effect*/, qint16 /
 {
     QString item; // what a failure is about
     try {
-        m_actDir = activeFolderAfterDrop(Data, m_services.fs, m_actDir, item); // 1. to 3.
+        m_actDir = activeFolderAfterDrop(Data, m_fs, m_actDir, item); // 1. to 3.
         item = m_actDir;
         {
             // While the drive changes, drvDrive_Change leaves the folder list alone.

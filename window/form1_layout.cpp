@@ -90,7 +90,7 @@ void Form1::buildControls()
 
     const QFont field = fieldFont();
     const QFont button = buttonFont();
-    FileSystem& fs = m_services.fs;
+    FileSystem& fs = m_fs;
 
     // Every control is made by one row of the table below, in tab order. A check box or text
     // box names the label beside it (or a text of its own) as its name for screen readers.

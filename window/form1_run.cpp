@@ -109,7 +109,7 @@ void Form1::cmdGo_Click(int Index)
     });
     try {
         // 2. There are no drive letters to make current.
-        runStep(report, [&] { m_services.fs.setCurrentFolder(m_actDir); }); // 3.
+        runStep(report, [&] { m_fs.setCurrentFolder(m_actDir); }); // 3.
         if (mode == RunMode::Proceed)
             runStep(report, [&] { lstResult->Clear(); }); // 4.
         runStep(report, [&] { lstPreview->Clear(); });    // 5.
@@ -159,11 +159,11 @@ bool Form1::showsActDir() const
     return flFile->Path() == normalFolderPath(m_actDir);
 }
 
-bool Form1::foldsCase(const QString& folder) const
+bool Form1::foldsCase(const QString& folder)
 {
     // The file list's last read of the folder knows how it compares names; another folder is
     // asked.
-    return showsActDir() ? flFile->folderNames().foldsCase() : m_services.fs.foldsCase(folder);
+    return showsActDir() ? flFile->folderNames().foldsCase() : m_fs.foldsCase(folder);
 }
 
 void Form1::renameOnce(GivenNames& given, RenameBatch& done, const FileEntry& old,
@@ -172,18 +172,18 @@ void Form1::renameOnce(GivenNames& given, RenameBatch& done, const FileEntry& ol
     // Names are resolved in ActDir; a file is renamed at most once.
     if (given.contains(old))
         throw RunTimeError(ErrorCode::FileNotFound);
-    m_services.fs.rename(m_actDir, old.bytes(), newName);
+    m_fs.rename(m_actDir, old.bytes(), newName);
     given.add(newName);
     done.add(old.bytes(), newName);
 }
 
 void Form1::refreshAfterProceed(RunErrorReport& report)
 {
-    runStep(report, [&] { drvDrive->Refresh(); });                                 // a.
-    runStep(report, [&] { dirDir->Refresh(); });                                   // b.
-    runStep(report, [&] { flFile->Refresh(); });                                   // c.
-    runStep(report, [&] { ChooseAllFiles(); });                                    // d.
-    runStep(report, [&] { m_services.fs.setCurrentFolder(QStringLiteral("/")); }); // e.
+    runStep(report, [&] { drvDrive->Refresh(); });                        // a.
+    runStep(report, [&] { dirDir->Refresh(); });                          // b.
+    runStep(report, [&] { flFile->Refresh(); });                          // c.
+    runStep(report, [&] { ChooseAllFiles(); });                           // d.
+    runStep(report, [&] { m_fs.setCurrentFolder(QStringLiteral("/")); }); // e.
     // f. Each box that was ticked runs a whole PREVIEW, nested, as it is cleared.
     const auto once = m_marks.hold();
     for (CheckBox* box : {chkAdd, chkCapi, chkEras, chkLow, chkRepl, chkRepl2, chkUp}) {

@@ -118,7 +118,7 @@ void Form1::rerunRenames(RenameBatch& batch, bool undo)
     const WaitCursor busy; // it does not yield to the event loop while it works
     LineBuffer log(lstResult, batch.renames().size());
     RunErrorReport report(m_services.box, m_services.end, [&] { log.flush(); });
-    FileSystem& fs = m_services.fs;
+    FileSystem& fs = m_fs;
     const QString folder = batch.folder();
     try {
         runStep(report, [&] { fs.setCurrentFolder(folder); });

@@ -29,11 +29,11 @@ bool FileSystem::foldsCase(const QString&)
 
 FolderListing FileSystem::listing(const QString& folder)
 {
-    FolderListing out{files(folder), {}};
+    FolderListing out{files(folder), subfolders(folder), {}};
     QList<QString> names;
     for (const FileEntry& file : out.files)
         names.append(exactName(file));
-    names += subfolders(folder);
+    names += out.folders;
     out.names = FolderNames(names, foldsCase(folder));
     return out;
 }

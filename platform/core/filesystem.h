@@ -19,9 +19,11 @@ struct Volume {
 
 constexpr int FolderAttribute = 16;
 
-// One read of a folder: its files as FileSystem::files gives them, and all its names.
+// One read of a folder: its files and subfolders as FileSystem::files and subfolders give
+// them, and all its names.
 struct FolderListing {
     QList<FileEntry> files;
+    QStringList folders;
     FolderNames names;
 };
 
@@ -47,8 +49,8 @@ public:
     // Whether names in `folder` compare without regard to case. A file system that cannot
     // tell answers false.
     virtual bool foldsCase(const QString& folder);
-    // The files of `folder` and the names of all its entries; the real file system reads the
-    // folder once for both.
+    // The files and subfolders of `folder` and the names of all its entries; the real file
+    // system reads the folder once for all three.
     virtual FolderListing listing(const QString& folder);
 };
 

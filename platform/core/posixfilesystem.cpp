@@ -147,12 +147,15 @@ FolderListing PosixFileSystem::listing(const QString& folder)
     QList<QString> names;
     d.forEach([&](const dirent& e) {
         const qsizetype size = qsizetype(std::strlen(e.d_name));
-        if (!isDotName(e) && kindOf(d.fd(), e) == Kind::File) {
+        const Kind kind = isDotName(e) ? Kind::Other : kindOf(d.fd(), e);
+        if (kind == Kind::File) {
             out.files.append(decodeFileName(e.d_name, size));
             names.append(exactName(out.files.constLast())); // shares the file's text
-        } else {
-            names.append(decodePath(QByteArray(e.d_name, size)));
+            return;
         }
+        names.append(decodePath(QByteArray(e.d_name, size)));
+        if (kind == Kind::Folder)
+            out.folders.append(names.constLast());
     });
     out.names = FolderNames(names, false);
     if (foldsCaseAmong(d.fd(), names, out.names))

@@ -63,6 +63,29 @@ TEST_F(BrowserTest, OpeningASubfolderAndGoingBackToTheRoot)
     EXPECT_EQ(text("txtDir")->Text(), QStringLiteral("/"));
 }
 
+TEST_F(BrowserTest, EachActionReadsTheFolderOnceForTheFolderListTheFileListAndThePreview)
+{
+    showFolder();
+    const auto reads = [&] {
+        return std::exchange(fs.listings, 0) + std::exchange(fs.fileReads, 0) +
+               std::exchange(fs.subfolderReads, 0);
+    };
+    reads();
+    openEntry(folder.pathOf(QStringLiteral("Album")));
+    EXPECT_EQ(reads(), 1) << "opening a folder";
+    refresh();
+    EXPECT_EQ(reads(), 1) << "REFRESH";
+    check("chkUp")->setValue(1);
+    EXPECT_EQ(reads(), 0) << "a preview";
+    proceed();
+    EXPECT_EQ(reads(), 1) << "PROCEED";
+    EXPECT_EQ(lines("lstChoice"), strings({"01 intro.MP3"}));
+    // The next action reads afresh.
+    folder.file(QStringLiteral("Album/02 new.mp3"));
+    text("txtFilter")->setText(QStringLiteral("*.MP3"));
+    EXPECT_EQ(lines("lstChoice"), strings({"01 intro.MP3", "02 new.mp3"}));
+}
+
 TEST_F(BrowserTest, MaskWithAForbiddenCharacterBecomesStar)
 {
     showFolder();

@@ -28,6 +28,7 @@ public:
 
     int listings = 0;
     int fileReads = 0;
+    int subfolderReads = 0;
     int renames = 0; // tried, failed ones included
     QStringList attributesRead;
 
@@ -48,6 +49,7 @@ public:
     }
     QStringList subfolders(const QString& folder) override
     {
+        ++subfolderReads;
         check(folder);
         return PosixFileSystem::subfolders(folder);
     }
