@@ -3,7 +3,6 @@
 #include "renamerun.h"
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
 #include <vector>
 
@@ -18,40 +17,43 @@ struct RenameStep {
 
 // The renames of one PROCEED, to take back and to do again: the folder it renamed in and, in
 // run order, each file it renamed, its names before and after as bytes on disk (names that are
-// not UTF-8 included). Files the run left alone or failed to rename are not in it.
+// not UTF-8 included). Files the run left alone or failed to rename are not in it. The names
+// of a whole folder are kept in one buffer.
 class RenameBatch {
 public:
-    struct Rename {
-        QByteArray before;
-        QByteArray after;
-    };
-
     RenameBatch() = default;
     explicit RenameBatch(QString folder) : m_folder(std::move(folder)) {}
 
     const QString& folder() const { return m_folder; }
-    const QList<Rename>& renames() const { return m_renames; }
-    bool isEmpty() const { return m_renames.isEmpty(); }
+    qsizetype size() const { return qsizetype(m_ends.size() / 2); }
+    bool isEmpty() const { return m_ends.empty(); }
     // A file of the run renamed from `before` to the name `after` (as the run gave it).
     void add(const QByteArray& before, const QString& after);
 
-    // Each file from its new name back to its old, the last renamed first.
-    QList<RenameStep> undoSteps() const;
-    // Each file from its old name to its new, the first renamed first.
-    QList<RenameStep> redoSteps() const;
-    // After a run of undoSteps() or redoSteps(): keeps the renames whose step renamed its file,
+    // Step i of taking the batch back: each file from its new name to its old, the last
+    // renamed first.
+    RenameStep undoStep(qsizetype i) const;
+    // Step i of doing it again: each file from its old name to its new, the first renamed first.
+    RenameStep redoStep(qsizetype i) const;
+    // After a run of the undo or redo steps: keeps the renames whose step renamed its file,
     // `renamed[i]` telling it for step i, so that taking the run back again touches only them.
     void keepUndone(const std::vector<bool>& renamed);
     void keepRedone(const std::vector<bool>& renamed);
 
 private:
+    // Rename k's old name, or its new one.
+    QByteArrayView name(qsizetype k, bool after) const;
+    void keep(const std::vector<bool>& renameKept);
+
     QString m_folder;
-    QList<Rename> m_renames;
+    QByteArray m_names;            // each rename's old name, then its new one
+    std::vector<qsizetype> m_ends; // where each of those names ends in m_names
 };
 
-// Runs the steps in order in PROCEED's way: renames each file, logs each rename and each
-// failure that concerns one file in PROCEED's forms (the file's present name as the old one),
-// reports any other failure, and tells what became of each step.
-void runRenames(const QList<RenameStep>& steps, const RunSinks& sinks, RunErrorReport& report);
+// Runs the steps of taking the batch back (undo) or of doing it again in PROCEED's way: renames
+// each file, logs each rename and each failure that concerns one file in PROCEED's forms (the
+// file's present name as the old one), reports any other failure, and tells what became of
+// each step.
+void runRenames(const RenameBatch& batch, bool undo, const RunSinks& sinks, RunErrorReport& report);
 
 } // namespace tessaly

@@ -116,23 +116,22 @@ void Form1::rerunRenames(RenameBatch& batch, bool undo)
     if (m_ended)
         return;
     const WaitCursor busy; // it does not yield to the event loop while it works
-    LineBuffer log(lstResult, batch.renames().size());
+    LineBuffer log(lstResult, batch.size());
     RunErrorReport report(m_services.box, m_services.end, [&] { log.flush(); });
     FileSystem& fs = m_fs;
     const QString folder = batch.folder();
     try {
         runStep(report, [&] { fs.setCurrentFolder(folder); });
         runStep(report, [&] { lstResult->Clear(); });
-        const QList<RenameStep> steps = undo ? batch.undoSteps() : batch.redoSteps();
         std::vector<bool> renamed;
-        renamed.reserve(size_t(steps.size()));
+        renamed.reserve(size_t(batch.size()));
         RunSinks sinks{{},
                        [&](const QString& line) { log.add(line); },
                        [&](const FileEntry& old, const QString& newName) {
                            fs.rename(folder, old.bytes(), newName);
                        }};
         sinks.outcome = [&](FileOutcome o) { renamed.push_back(o == FileOutcome::Renamed); };
-        runRenames(steps, sinks, report);
+        runRenames(batch, undo, sinks, report);
         log.flush();
         if (undo)
             batch.keepUndone(renamed);
