@@ -19,6 +19,7 @@ class DropPoint;
 class FileList;
 class FolderList;
 class Label;
+class LineBuffer;
 class ListBox;
 class PopupMenu;
 class TextBox;
@@ -82,6 +83,10 @@ private:
     void cmdGo_Click(int Index);
     RenameRules ruleSettings() const;
     void readPositions(RunErrorReport& report, RenameRules& rules);
+    // Steps 9 to 21 over the chosen files: the preview's lines and marks, or PROCEED's renames,
+    // its log and its entry in the history.
+    void runChosenFiles(RunMode mode, RenameRules rules, RunErrorReport& report,
+                        LineBuffer& preview, LineBuffer& log);
     // Whether the file list shows ActDir (its last read then knows the folder's names).
     bool showsActDir() const;
     bool foldsCase(const QString& folder);

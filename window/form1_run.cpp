@@ -117,34 +117,39 @@ void Form1::cmdGo_Click(int Index)
         RenameRules rules = ruleSettings();
         readPositions(report, rules); // 6. to 8.
 
-        // 9. to 21.
-        GivenNames given([this] { return foldsCase(m_actDir); }, files);
-        RenameBatch done(m_actDir);
-        RunSinks sinks{[&](const QString& line) { preview.add(line); },
-                       [&](const QString& line) { log.add(line); },
-                       [&](const FileEntry& old, const QString& newName) {
-                           renameOnce(given, done, old, newName);
-                       }};
-        // A preview also tells what PROCEED would do with each file, judged from the folder's
-        // names as the file list last read them (the folder is never read per keystroke).
-        const bool predict = mode == RunMode::Preview && showsActDir();
-        std::vector<PositionFaults> faults;
-        if (predict) {
-            faults.reserve(size_t(files));
-            sinks.previewFaults = [&](PositionFaults f) { faults.push_back(f); };
-        }
-        runFiles(mode, rules, lstChoice->entries(), sinks, report);
-        preview.flush();
-        log.flush();
-        if (predict)
-            m_marks.ran(std::move(rules), std::move(faults));
-        if (mode == RunMode::Preview)
-            return;
-        rememberRenames(std::move(done));
-        refreshAfterProceed(report); // 22.
+        runChosenFiles(mode, std::move(rules), report, preview, log); // 9. to 21.
+        if (mode == RunMode::Proceed)
+            refreshAfterProceed(report); // 22.
     } catch (const RunEnded&) {
         m_ended = true;
     }
+}
+
+void Form1::runChosenFiles(RunMode mode, RenameRules rules, RunErrorReport& report,
+                           LineBuffer& preview, LineBuffer& log)
+{
+    const qsizetype files = lstChoice->ListCount();
+    GivenNames given([this] { return foldsCase(m_actDir); }, files);
+    RenameBatch done(m_actDir);
+    RunSinks sinks{[&](const QString& line) { preview.add(line); },
+                   [&](const QString& line) { log.add(line); },
+                   [&](const FileEntry& old, const QString& newName) {
+                       renameOnce(given, done, old, newName);
+                   }};
+    // A preview also tells what PROCEED would do with each file, judged from the folder's
+    // names as the file list last read them (the folder is never read per keystroke).
+    const bool predict = mode == RunMode::Preview && showsActDir();
+    std::vector<PositionFaults> faults;
+    if (predict) {
+        faults.reserve(size_t(files));
+        sinks.previewFaults = [&](PositionFaults f) { faults.push_back(f); };
+    }
+    runFiles(mode, rules, lstChoice->entries(), sinks, report);
+    preview.flush();
+    log.flush();
+    if (predict)
+        m_marks.ran(std::move(rules), std::move(faults));
+    rememberRenames(std::move(done));
 }
 
 void Form1::readPositions(RunErrorReport& report, RenameRules& rules)
