@@ -3,6 +3,8 @@
 #include "nameedit.h"
 
 #include <QStringList>
+#include <thread>
+#include <vector>
 
 namespace tessaly {
 
@@ -127,16 +129,17 @@ bool GivenNames::contains(const FileEntry& chosen)
 
 namespace {
 
-// Steps 12 to 18: the rules in their fixed order, each one step of its own, so that a failed
-// edit that is ignored leaves the name as it was. Invalid positions are logged (PROCEED) or
-// noted in `faults` (PREVIEW).
+// Steps 12 to 18: the rules in their fixed order, each one step of its own run by `step`, so
+// that a failed edit that is ignored leaves the name as it was. Invalid positions are logged
+// (PROCEED) or noted in `faults` (PREVIEW).
+template <typename Step>
 QString newNameOf(const QString& oldName, const RenameRules& rules, bool proceed,
-                  const RunSinks& sinks, PositionFaults& faults, RunErrorReport& report)
+                  const RunSinks& sinks, PositionFaults& faults, Step step)
 {
     QString name = oldName;
     const qint16 all = rules.allMatches ? -1 : 0;
     if (rules.rangeOn) {
-        runStep(report, [&] {
+        step([&] {
             if (1 <= rules.rangeFrom && rules.rangeFrom <= rules.rangeTo &&
                 rules.rangeTo <= name.size()) {
                 name = ReplaceRange(name, rules.rangeFrom, rules.rangeTo, rules.rangeWith);
@@ -150,12 +153,11 @@ QString newNameOf(const QString& oldName, const RenameRules& rules, bool proceed
         });
     }
     if (rules.replaceOn)
-        runStep(report,
-                [&] { name = ReplaceText(name, rules.replaceFind, rules.replaceWith, all); });
+        step([&] { name = ReplaceText(name, rules.replaceFind, rules.replaceWith, all); });
     if (rules.eraseOn)
-        runStep(report, [&] { name = ReplaceText(name, rules.eraseText, QString(), all); });
+        step([&] { name = ReplaceText(name, rules.eraseText, QString(), all); });
     if (rules.insertOn) {
-        runStep(report, [&] {
+        step([&] {
             if (0 <= rules.insertPos && rules.insertPos <= name.size()) {
                 name = InsertAfter(name, rules.insertPos, rules.insertText);
             } else if (!proceed) {
@@ -167,13 +169,56 @@ QString newNameOf(const QString& oldName, const RenameRules& rules, bool proceed
         });
     }
     if (rules.capitalizeOn)
-        runStep(report, [&] { capitalizeWordsInPlace(name); });
+        step([&] { capitalizeWordsInPlace(name); });
     if (rules.upperSuffixOn)
-        runStep(report, [&] { upperSuffixInPlace(name); });
+        step([&] { upperSuffixInPlace(name); });
     if (rules.lowerSuffixOn)
-        runStep(report, [&] { lowerSuffixInPlace(name); });
+        step([&] { lowerSuffixInPlace(name); });
     return name;
 }
+
+// A preview of this many files or more shares its work with a second thread.
+constexpr qsizetype SharedPreview = 2048;
+
+// The new names of the files from `first` on, worked out ahead in a second thread for a
+// PREVIEW. The edits are pure; the work stops at the first name whose edit fails, which the
+// run then does itself in its turn, so that the error report shows exactly when it would.
+class NamesAhead {
+public:
+    NamesAhead(const QList<FileEntry>& files, qsizetype first, const RenameRules& rules)
+        : m_first(first), m_names(size_t(files.size() - first)), m_faults(m_names.size()),
+          m_ready(files.size()), m_thread([this, &files, &rules](std::stop_token stop) {
+              const RunSinks none;
+              for (qsizetype i = m_first; i < files.size() && !stop.stop_requested(); ++i) {
+                  try {
+                      const size_t k = size_t(i - m_first);
+                      m_names[k] = newNameOf(files[i].name, rules, false, none, m_faults[k],
+                                             [](auto&& edit) { edit(); });
+                  } catch (const RunTimeError&) {
+                      m_ready = i;
+                      return;
+                  }
+              }
+          })
+    {
+    }
+
+    // Joins the thread; up to where the names are ready.
+    qsizetype ready()
+    {
+        m_thread.join();
+        return m_ready;
+    }
+    const QString& name(qsizetype i) const { return m_names[size_t(i - m_first)]; }
+    PositionFaults faults(qsizetype i) const { return m_faults[size_t(i - m_first)]; }
+
+private:
+    const qsizetype m_first;
+    std::vector<QString> m_names;
+    std::vector<PositionFaults> m_faults;
+    qsizetype m_ready;
+    std::jthread m_thread; // last: started once the rest is in place, stopped first
+};
 
 } // namespace
 
@@ -211,20 +256,35 @@ void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& ch
     const bool proceed = mode == RunMode::Proceed;
     // The list is taken once; a copy (shared, so cheap) keeps it fixed whatever the sinks do.
     const QList<FileEntry> files = chosen;
-    for (const FileEntry& old : files) {
-        PositionFaults faults;
-        const QString name = newNameOf(old.name, rules, proceed, sinks, faults, report);
-        if (proceed) {
-            const FileOutcome outcome = renameAndLog(old, FileEntry{name, {}}, sinks, report);
-            if (sinks.outcome)
-                sinks.outcome(outcome);
-            continue;
-        }
+    const auto step = [&](auto&& body) { runStep(report, body); };
+    const auto previewLine = [&](const QString& name, PositionFaults faults) {
         runStep(report, [&] { // 19.
             sinks.previewLine(name);
             if (sinks.previewFaults)
                 sinks.previewFaults(faults);
         });
+    };
+    std::optional<NamesAhead> ahead;
+    if (!proceed && files.size() >= SharedPreview)
+        ahead.emplace(files, files.size() / 2, rules);
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        if (ahead && i == files.size() / 2) {
+            for (const qsizetype ready = ahead->ready(); i < ready; ++i)
+                previewLine(ahead->name(i), ahead->faults(i));
+            ahead.reset();
+            if (i == files.size())
+                break;
+        }
+        const FileEntry& old = files[i];
+        PositionFaults faults;
+        const QString name = newNameOf(old.name, rules, proceed, sinks, faults, step);
+        if (!proceed) {
+            previewLine(name, faults);
+            continue;
+        }
+        const FileOutcome outcome = renameAndLog(old, FileEntry{name, {}}, sinks, report);
+        if (sinks.outcome)
+            sinks.outcome(outcome);
     }
 }
 

@@ -337,6 +337,34 @@ TEST_F(RenameRun, FailingRangeEditIsReportedAndIgnoredInProceed)
     EXPECT_EQ(renames.value(0).second, QString(32763, u'n') + u8(".MP3"));
 }
 
+TEST_F(RenameRun, APreviewOfManyFilesReportsEachFailureInItsTurn)
+{
+    // Enough files for the preview to share its work with a second thread, and names whose
+    // range edit overflows in both halves: each report comes when the lines before it are in.
+    RenameRules rules;
+    rules.rangeOn = true;
+    rules.rangeFrom = 1;
+    rules.rangeTo = 32767;
+    rules.upperSuffixOn = true;
+    QStringList names;
+    for (int i = 0; i < 6000; ++i)
+        names.append(QString::number(i) + u8(".mp3"));
+    const QString failing = QString(32763, u'n') + u8(".mp3");
+    for (const int k : {10, 4000, 5999})
+        names[k] = failing;
+    QList<qsizetype> linesWhenShown;
+    box.whileShown = [&] { linesWhenShown.append(preview.size()); };
+    answer({MessageBoxService::Ignore, MessageBoxService::Retry, MessageBoxService::Ignore,
+            MessageBoxService::Ignore});
+    run(RunMode::Preview, rules, names);
+    EXPECT_EQ(linesWhenShown, (QList<qsizetype>{10, 4000, 4000, 5999}));
+    ASSERT_EQ(preview.size(), 6000);
+    for (const int k : {0, 2999, 3000, 3999, 4001})
+        EXPECT_EQ(preview[k], QString::number(k) + u8(".MP3"));
+    for (const int k : {10, 4000, 5999})
+        EXPECT_EQ(preview[k], QString(32763, u'n') + u8(".MP3"));
+}
+
 TEST_F(RenameRun, OutcomeCodesFromOtherStepsGoToTheReport)
 {
     // "File not found" from the log, not from the rename, is a failure like any other.
