@@ -1,7 +1,5 @@
 #include "prediction.h"
 
-#include <thread>
-
 namespace tessaly {
 
 PredictionWords::PredictionWords(const RenameRules& rules)
@@ -59,8 +57,7 @@ public:
         m_renamedAway.reserve(size_t(chosen.size()));
     }
 
-    // Looks at file `i`. Reads only what the run does not change, so another thread may look
-    // ahead while this one goes on.
+    // Looks at file `i` and starts loading the slots its lookups will read.
     FirstLook look(qsizetype i, const QString& newName) const
     {
         FirstLook look;
@@ -73,15 +70,9 @@ public:
         look.exact = check.exact;
         QString own;
         look.hash = NameSet::hashOf(keyOf(newName, look.exact, own));
+        m_folder.prefetch(look.hash);
+        m_given.prefetch(look.hash);
         return look;
-    }
-    // Starts loading the slots that the lookups of a look will read.
-    void prefetch(const FirstLook& look) const
-    {
-        if (look.outcome == Prediction::Renamed) {
-            m_folder.prefetch(look.hash);
-            m_given.prefetch(look.hash);
-        }
     }
     Prediction next(qsizetype i, const QString& newName, const FirstLook& look,
                     PositionFaults positions);
@@ -184,36 +175,18 @@ void predictOutcomes(const FolderNames& folder, const QList<FileEntry>& chosen,
                      const std::function<void(qsizetype file, const Prediction&)>& outcome)
 {
     Predictor predictor(folder, chosen);
-    const qsizetype count = chosen.size();
-    // The looks of the second half of many files are worked out in a second thread while this
-    // one goes through the first.
-    const qsizetype half = count >= 2048 ? count / 2 : count;
-    std::vector<FirstLook> later(size_t(count - half));
-    std::jthread ahead;
-    if (half < count)
-        ahead = std::jthread([&] {
-            for (qsizetype i = half; i < count; ++i)
-                later[size_t(i - half)] = predictor.look(i, lines[i].name);
-        });
     // Each file is looked at a few files ahead, so that the slots its lookups read are loaded
     // by the time they are needed: the tables of a large folder are out of the processor's
     // caches, and waiting for each lookup in turn would take most of the time.
-    constexpr qsizetype distance = 8;
-    FirstLook looks[distance];
-    const auto lookAt = [&](qsizetype i) -> const FirstLook& {
-        if (i >= half) {
-            if (ahead.joinable())
-                ahead.join();
-            return later[size_t(i - half)];
-        }
-        return looks[i % distance] = predictor.look(i, lines[i].name);
-    };
-    for (qsizetype i = 0; i < std::min(distance, count); ++i)
-        predictor.prefetch(lookAt(i));
+    constexpr qsizetype ahead = 8;
+    const qsizetype count = chosen.size();
+    FirstLook looks[ahead];
+    for (qsizetype i = 0; i < std::min(ahead, count); ++i)
+        looks[i] = predictor.look(i, lines[i].name);
     for (qsizetype i = 0; i < count; ++i) {
-        const FirstLook look = i >= half ? later[size_t(i - half)] : looks[i % distance];
-        if (const qsizetype next = i + distance; next < count)
-            predictor.prefetch(lookAt(next));
+        const FirstLook look = looks[i % ahead];
+        if (const qsizetype later = i + ahead; later < count)
+            looks[i % ahead] = predictor.look(later, lines[later].name);
         outcome(i, predictor.next(i, lines[i].name, look, positions[size_t(i)]));
     }
 }

@@ -266,34 +266,3 @@ TEST(Prediction, LongRunsKeepTrackOfEveryRename)
     for (int i = 0; i < 5000; ++i)
         ASSERT_EQ(fails[size_t(i)].outcome, i % 10 == 8 ? Exists : Renamed) << i;
 }
-
-TEST(Prediction, ManyFilesAreForetoldAsFewAre)
-{
-    // Enough files for the second half's first looks to be worked out in another thread: every
-    // kind of outcome, in both halves, as the run would have it.
-    QStringList folder;
-    QStringList chosen;
-    QStringList newNames;
-    for (int i = 0; i < 5000; ++i) {
-        folder.append(QString::number(i));
-        chosen.append(QString::number(i));
-        // A chain that frees names (i -> i + 1 going down), names given twice, names taken,
-        // bad names and names left alone, in both halves.
-        newNames.append(i % 7 == 0    ? QStringLiteral("twice")
-                        : i % 11 == 0 ? QString::number(i + 1)
-                        : i % 13 == 0 ? QStringLiteral("a/b")
-                        : i % 17 == 0 ? QString::number(i)
-                                      : QStringLiteral("new ") + QString::number(i));
-    }
-    const FolderNames names(folder, false);
-    const std::vector<Predicted> all = predict(names, entries(chosen), newNames);
-    ASSERT_EQ(all.size(), 5000u);
-    for (int i = 0; i < 5000; ++i) {
-        const Predicted expected = i % 7 == 0    ? Predicted{i == 0 ? Renamed : Twice, {}}
-                                   : i % 11 == 0 ? Predicted{Exists, QString::number(i + 1)}
-                                   : i % 13 == 0 ? Predicted{Bad, {}}
-                                   : i % 17 == 0 ? Predicted{Left, {}}
-                                                 : Predicted{Renamed, {}};
-        ASSERT_EQ(all[size_t(i)], expected) << i;
-    }
-}
