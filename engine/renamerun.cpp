@@ -186,8 +186,10 @@ constexpr qsizetype SharedPreview = 2048;
 class NamesAhead {
 public:
     NamesAhead(const QList<FileEntry>& files, qsizetype first, const RenameRules& rules)
-        : m_first(first), m_names(size_t(files.size() - first)), m_faults(m_names.size()),
-          m_ready(files.size()), m_thread([this, &files, &rules](std::stop_token stop) {
+        : m_first(first), m_rules(deepCopy(rules)), m_names(size_t(files.size() - first)),
+          m_faults(m_names.size()), m_ready(files.size()),
+          m_thread([this, &files](std::stop_token stop) {
+              const RenameRules& rules = m_rules;
               const RunSinks none;
               for (qsizetype i = m_first; i < files.size() && !stop.stop_requested(); ++i) {
                   try {
@@ -213,7 +215,18 @@ public:
     PositionFaults faults(qsizetype i) const { return m_faults[size_t(i - m_first)]; }
 
 private:
+    // The rules with texts of their own: two threads copying the same strings would fight
+    // over their reference counts.
+    static RenameRules deepCopy(RenameRules rules)
+    {
+        for (QString* text : {&rules.rangeWith, &rules.replaceFind, &rules.replaceWith,
+                              &rules.eraseText, &rules.insertText})
+            *text = QString(text->constData(), text->size());
+        return rules;
+    }
+
     const qsizetype m_first;
+    const RenameRules m_rules;
     std::vector<QString> m_names;
     std::vector<PositionFaults> m_faults;
     qsizetype m_ready;
