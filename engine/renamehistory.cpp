@@ -1,5 +1,7 @@
 #include "renamehistory.h"
 
+#include <cstring>
+
 namespace tessaly {
 
 namespace {
@@ -50,16 +52,22 @@ void RenameBatch::keepRedone(const std::vector<bool>& renamed)
 
 void RenameBatch::keep(const std::vector<bool>& renameKept)
 {
-    RenameBatch kept(m_folder);
+    // In place: the names kept move up over those dropped.
+    qsizetype write = 0;
+    size_t ends = 0;
     for (qsizetype k = 0; k < size(); ++k) {
+        const qsizetype start = k == 0 ? 0 : m_ends[size_t(2 * k - 1)];
+        const qsizetype end = m_ends[size_t(2 * k + 1)];
+        const qsizetype middle = m_ends[size_t(2 * k)];
         if (!renameKept[size_t(k)])
             continue;
-        kept.m_names += name(k, false);
-        kept.m_ends.push_back(kept.m_names.size());
-        kept.m_names += name(k, true);
-        kept.m_ends.push_back(kept.m_names.size());
+        std::memmove(m_names.data() + write, m_names.constData() + start, size_t(end - start));
+        m_ends[ends++] = write + (middle - start);
+        write += end - start;
+        m_ends[ends++] = write;
     }
-    *this = std::move(kept);
+    m_names.truncate(write);
+    m_ends.resize(ends);
 }
 
 void runRenames(const RenameBatch& batch, bool undo, const RunSinks& sinks, RunErrorReport& report)

@@ -155,7 +155,11 @@ public:
     // False when a name has no key of its own (see Weights::appendPrimaryKey).
     template <typename NameOf> bool build(const Weights& weights, qsizetype count, NameOf nameOf)
     {
-        m_units.reserve(size_t(count) * 24);
+        // A key has a unit per character, and two more per run of digits.
+        size_t units = 0;
+        for (qsizetype i = 0; i < count; ++i)
+            units += size_t(nameOf(i).size()) + 4;
+        m_units.reserve(units);
         m_starts.reserve(size_t(count) + 1);
         m_starts.push_back(0);
         for (qsizetype i = 0; i < count; ++i) {
@@ -260,12 +264,22 @@ template <typename NameOf> std::vector<qsizetype> naturalOrder(qsizetype count, 
 
 template <typename List, typename NameOf> void applyOrder(List& list, NameOf nameOf)
 {
-    const std::vector<qsizetype> order = naturalOrder(list.size(), nameOf);
-    List sorted;
-    sorted.reserve(list.size());
-    for (qsizetype i : order)
-        sorted.append(std::move(list[i]));
-    list = std::move(sorted);
+    std::vector<qsizetype> order = naturalOrder(list.size(), nameOf);
+    // In place, cycle by cycle: entry order[i] goes to place i. A list of a whole folder is
+    // not copied.
+    for (qsizetype i = 0; i < qsizetype(order.size()); ++i) {
+        if (order[size_t(i)] == i)
+            continue;
+        auto held = std::move(list[i]);
+        qsizetype to = i;
+        for (qsizetype from = order[size_t(to)]; from != i; from = order[size_t(to)]) {
+            list[to] = std::move(list[from]);
+            order[size_t(to)] = to;
+            to = from;
+        }
+        list[to] = std::move(held);
+        order[size_t(to)] = to;
+    }
 }
 
 } // namespace
