@@ -2,6 +2,7 @@
 
 #include "nameedit.h"
 
+#include <atomic>
 #include <QStringList>
 #include <thread>
 #include <vector>
@@ -132,6 +133,17 @@ namespace {
 // Steps 12 to 18: the rules in their fixed order, each one step of its own run by `step`, so
 // that a failed edit that is ignored leaves the name as it was. Invalid positions are logged
 // (PROCEED) or noted in `faults` (PREVIEW).
+QString invalidRangeLine(const RenameRules& rules)
+{
+    return QStringLiteral("Invalid position range: ") + QString::number(rules.rangeFrom) +
+           QStringLiteral(" to ") + QString::number(rules.rangeTo);
+}
+
+QString invalidInsertLine(const RenameRules& rules)
+{
+    return QStringLiteral("Invalid position index: ") + QString::number(rules.insertPos);
+}
+
 template <typename Step>
 QString newNameOf(const QString& oldName, const RenameRules& rules, bool proceed,
                   const RunSinks& sinks, PositionFaults& faults, Step step)
@@ -146,9 +158,7 @@ QString newNameOf(const QString& oldName, const RenameRules& rules, bool proceed
             } else if (!proceed) {
                 faults.range = true;
             } else {
-                sinks.logLine(QStringLiteral("Invalid position range: ") +
-                              QString::number(rules.rangeFrom) + QStringLiteral(" to ") +
-                              QString::number(rules.rangeTo));
+                sinks.logLine(invalidRangeLine(rules));
             }
         });
     }
@@ -163,8 +173,7 @@ QString newNameOf(const QString& oldName, const RenameRules& rules, bool proceed
             } else if (!proceed) {
                 faults.insert = true;
             } else {
-                sinks.logLine(QStringLiteral("Invalid position index: ") +
-                              QString::number(rules.insertPos));
+                sinks.logLine(invalidInsertLine(rules));
             }
         });
     }
@@ -177,46 +186,60 @@ QString newNameOf(const QString& oldName, const RenameRules& rules, bool proceed
     return name;
 }
 
-// A preview of this many files or more shares its work with a second thread.
-constexpr qsizetype SharedPreview = 2048;
+// A run of this many files or more shares its work with a second thread.
+constexpr qsizetype SharedRun = 2048;
 
-// The new names of the files from `first` on, worked out ahead in a second thread for a
-// PREVIEW. The edits are pure; the work stops at the first name whose edit fails, which the
-// run then does itself in its turn, so that the error report shows exactly when it would.
+// The new names of the files from `first` on, worked out in a second thread while the run goes
+// on: ahead of PROCEED's renames, or for the second half of a PREVIEW. The edits are pure, and
+// the rules are the thread's own copy (two threads copying the same strings would fight over
+// their reference counts). The thread stops at the first name whose edit fails, which the run
+// then does itself in its turn, so that the error report comes exactly when it would.
 class NamesAhead {
 public:
     NamesAhead(const QList<FileEntry>& files, qsizetype first, const RenameRules& rules)
         : m_first(first), m_rules(deepCopy(rules)), m_names(size_t(files.size() - first)),
-          m_faults(m_names.size()), m_ready(files.size()),
-          m_thread([this, &files](std::stop_token stop) {
-              const RenameRules& rules = m_rules;
-              const RunSinks none;
-              for (qsizetype i = m_first; i < files.size() && !stop.stop_requested(); ++i) {
-                  try {
-                      const size_t k = size_t(i - m_first);
-                      m_names[k] = newNameOf(files[i].name, rules, false, none, m_faults[k],
-                                             [](auto&& edit) { edit(); });
-                  } catch (const RunTimeError&) {
-                      m_ready = i;
-                      return;
-                  }
-              }
-          })
+          m_faults(m_names.size()),
+          m_thread([this, &files](std::stop_token stop) { work(files, stop); })
     {
     }
 
-    // Joins the thread; up to where the names are ready.
-    qsizetype ready()
+    // Waits for the name of file `i`; false when the thread stopped before it.
+    bool wait(qsizetype i)
     {
-        m_thread.join();
-        return m_ready;
+        const quint64 k = quint64(i - m_first);
+        quint64 state = m_state.load(std::memory_order_acquire);
+        while ((state & ~Finished) <= k && !(state & Finished)) {
+            m_state.wait(state, std::memory_order_acquire);
+            state = m_state.load(std::memory_order_acquire);
+        }
+        return (state & ~Finished) > k;
     }
-    const QString& name(qsizetype i) const { return m_names[size_t(i - m_first)]; }
+    QString take(qsizetype i) { return std::move(m_names[size_t(i - m_first)]); }
     PositionFaults faults(qsizetype i) const { return m_faults[size_t(i - m_first)]; }
 
 private:
-    // The rules with texts of their own: two threads copying the same strings would fight
-    // over their reference counts.
+    static constexpr quint64 Finished = quint64(1) << 62;
+
+    void work(const QList<FileEntry>& files, const std::stop_token& stop)
+    {
+        const RunSinks none;
+        quint64 done = 0;
+        for (qsizetype i = m_first; i < files.size() && !stop.stop_requested(); ++i) {
+            try {
+                m_names[done] = newNameOf(files[i].name, m_rules, false, none, m_faults[done],
+                                          [](auto&& edit) { edit(); });
+            } catch (const RunTimeError&) {
+                break;
+            }
+            if (++done % 64 == 0) {
+                m_state.store(done, std::memory_order_release);
+                m_state.notify_one();
+            }
+        }
+        m_state.store(done | Finished, std::memory_order_release);
+        m_state.notify_one();
+    }
+
     static RenameRules deepCopy(RenameRules rules)
     {
         for (QString* text : {&rules.rangeWith, &rules.replaceFind, &rules.replaceWith,
@@ -229,8 +252,8 @@ private:
     const RenameRules m_rules;
     std::vector<QString> m_names;
     std::vector<PositionFaults> m_faults;
-    qsizetype m_ready;
-    std::jthread m_thread; // last: started once the rest is in place, stopped first
+    std::atomic<quint64> m_state{0}; // names done, and whether the thread is finished
+    std::jthread m_thread;           // last: started once the rest is in place, stopped first
 };
 
 } // namespace
@@ -270,29 +293,35 @@ void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& ch
     // The list is taken once; a copy (shared, so cheap) keeps it fixed whatever the sinks do.
     const QList<FileEntry> files = chosen;
     const auto step = [&](auto&& body) { runStep(report, body); };
-    const auto previewLine = [&](const QString& name, PositionFaults faults) {
-        runStep(report, [&] { // 19.
-            sinks.previewLine(name);
-            if (sinks.previewFaults)
-                sinks.previewFaults(faults);
-        });
-    };
+    // PROCEED has the names worked out ahead of its renames; PREVIEW, the second half's while
+    // it does the first.
     std::optional<NamesAhead> ahead;
-    if (!proceed && files.size() >= SharedPreview)
-        ahead.emplace(files, files.size() / 2, rules);
+    if (files.size() >= SharedRun)
+        ahead.emplace(files, proceed ? 0 : files.size() / 2, rules);
+    const qsizetype first = proceed ? 0 : files.size() / 2;
     for (qsizetype i = 0; i < files.size(); ++i) {
-        if (ahead && i == files.size() / 2) {
-            for (const qsizetype ready = ahead->ready(); i < ready; ++i)
-                previewLine(ahead->name(i), ahead->faults(i));
-            ahead.reset();
-            if (i == files.size())
-                break;
-        }
         const FileEntry& old = files[i];
         PositionFaults faults;
-        const QString name = newNameOf(old.name, rules, proceed, sinks, faults, step);
+        QString name;
+        if (ahead && i >= first && ahead->wait(i)) {
+            name = ahead->take(i);
+            faults = ahead->faults(i);
+            // What the edits' steps would have logged.
+            if (proceed && faults.range)
+                step([&] { sinks.logLine(invalidRangeLine(rules)); });
+            if (proceed && faults.insert)
+                step([&] { sinks.logLine(invalidInsertLine(rules)); });
+        } else {
+            if (ahead && i >= first)
+                ahead.reset(); // stopped at this file: the rest is done here
+            name = newNameOf(old.name, rules, proceed, sinks, faults, step);
+        }
         if (!proceed) {
-            previewLine(name, faults);
+            runStep(report, [&] { // 19.
+                sinks.previewLine(name);
+                if (sinks.previewFaults)
+                    sinks.previewFaults(faults);
+            });
             continue;
         }
         const FileOutcome outcome = renameAndLog(old, FileEntry{name, {}}, sinks, report);

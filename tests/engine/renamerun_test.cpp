@@ -365,6 +365,45 @@ TEST_F(RenameRun, APreviewOfManyFilesReportsEachFailureInItsTurn)
         EXPECT_EQ(preview[k], QString(32763, u'n') + u8(".MP3"));
 }
 
+TEST_F(RenameRun, AProceedOfManyFilesLogsAndReportsEachFileInItsTurn)
+{
+    // The names worked out ahead of the renames: the position lines, the reports and the
+    // renames come file by file, as without.
+    RenameRules rules;
+    rules.rangeOn = true;
+    rules.rangeFrom = 1;
+    rules.rangeTo = 32767;
+    rules.insertOn = true;
+    rules.insertPos = 6;
+    rules.insertText = u8("_");
+    QStringList names;
+    for (int i = 0; i < 3000; ++i)
+        names.append(QString::number(i) + u8(".mp3"));
+    const QString failing = QString(32763, u'n') + u8(".mp3");
+    names[2000] = failing;
+    QList<qsizetype> logWhenShown;
+    box.whileShown = [&] { logWhenShown.append(log.size()); };
+    answer({MessageBoxService::Ignore});
+    run(RunMode::Proceed, rules, names);
+    QStringList expected;
+    qsizetype linesBeforeFailing = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const QString name = names[i];
+        if (name == failing)
+            linesBeforeFailing = expected.size(); // its range edit fails: no range line
+        else
+            expected.append(u8("Invalid position range: 1 to 32767"));
+        if (name.size() < 6) {
+            expected.append(u8("Invalid position index: 6"));
+            continue; // no rule changed it: left alone
+        }
+        expected.append(renamed(name.toUtf8().constData(),
+                                (name.left(6) + u8("_") + name.mid(6)).toUtf8().constData()));
+    }
+    EXPECT_EQ(logWhenShown, QList<qsizetype>{linesBeforeFailing});
+    EXPECT_EQ(log, expected);
+}
+
 TEST_F(RenameRun, OutcomeCodesFromOtherStepsGoToTheReport)
 {
     // "File not found" from the log, not from the rename, is a failure like any other.
