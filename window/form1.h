@@ -144,6 +144,9 @@ private:
     // folder above the one that failed.
     template <typename Handler> void guarded(Handler handler);
     void browserFailed(const RunTimeError& error, const QString& folder);
+    // Puts the browser on the nearest readable folder at or above the one it shows, every list
+    // in step with it; reports nothing.
+    void showReadableFolder();
     void showDriveOfFolder();
 
     // drag-and-drop folder point (DragData: dragdata.h, declared by its use here)

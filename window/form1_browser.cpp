@@ -123,6 +123,13 @@ void Form1::browserFailed(const RunTimeError& error, const QString& folder)
     m_services.box.warning(windowTitle(), folder.isEmpty() ? error.description()
                                                            : error.description() +
                                                                  QStringLiteral("\n\n") + folder);
+    showReadableFolder();
+}
+
+void Form1::showReadableFolder()
+{
+    if (m_recovering)
+        return;
     m_recovering = true;
     try {
         QString readable;

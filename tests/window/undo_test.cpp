@@ -131,3 +131,21 @@ TEST_F(UndoTest, AFailureDuringAnUndoIsReportedAndAFileNotTakenBackIsNotDoneAgai
     EXPECT_EQ(folder.names(), strings({"a b.mp3", "c d.mp3"}));
     EXPECT_EQ(window.box.errors.size(), 2);
 }
+
+TEST_F(UndoTest, AnUndoAfterItsFolderWentReportsItAndMovesTheBrowserUp)
+{
+    folder.file(QStringLiteral("sub/e_f.mp3"));
+    showFolder(QStringLiteral("sub"));
+    proceedReplacing();
+    ASSERT_TRUE(folder.exists(QStringLiteral("sub/e f.mp3")));
+    folder.remove(QStringLiteral("sub"));
+    window.box.answerAll(MessageBoxService::Ignore, 20);
+    undo()->trigger();
+    EXPECT_FALSE(window.box.errors.isEmpty());
+    EXPECT_TRUE(window.box.warnings.isEmpty());
+    EXPECT_EQ(dirDir()->Path(), folder.path());
+    EXPECT_EQ(form()->ActDir(), folder.path());
+    EXPECT_EQ(lines("lstChoice"), strings({"a_b.mp3", "c_d.mp3"}));
+    EXPECT_EQ(lines("lstPreview"), strings({"a_b.mp3", "c_d.mp3"}));
+    EXPECT_EQ(window.end.ends, 0);
+}
