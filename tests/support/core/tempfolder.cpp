@@ -102,7 +102,7 @@ QMap<QByteArray, QByteArray> readEntries(const QString& folder)
         }
         QByteArray content;
         const int fd = ::open((base + name).constData(), O_RDONLY | O_CLOEXEC);
-        char buffer[256];
+        char buffer[65536]; // files of a few MB are read in few calls
         for (ssize_t got; fd >= 0 && (got = ::read(fd, buffer, sizeof buffer)) > 0;)
             content.append(buffer, got);
         if (fd >= 0)
