@@ -40,7 +40,7 @@ using namespace tessaly::test;
 namespace {
 
 #ifdef __SANITIZE_ADDRESS__
-constexpr int DefaultActions = 1500; // the sanitizers make every action several times slower
+constexpr int DefaultActions = 2500; // the sanitizers make every action two to three times slower
 #else
 constexpr int DefaultActions = 6500; // about a minute
 #endif
