@@ -130,9 +130,6 @@ bool GivenNames::contains(const FileEntry& chosen)
 
 namespace {
 
-// Steps 12 to 18: the rules in their fixed order, each one step of its own run by `step`, so
-// that a failed edit that is ignored leaves the name as it was. Invalid positions are logged
-// (PROCEED) or noted in `faults` (PREVIEW).
 QString invalidRangeLine(const RenameRules& rules)
 {
     return QStringLiteral("Invalid position range: ") + QString::number(rules.rangeFrom) +
@@ -144,6 +141,9 @@ QString invalidInsertLine(const RenameRules& rules)
     return QStringLiteral("Invalid position index: ") + QString::number(rules.insertPos);
 }
 
+// Steps 12 to 18: the rules in their fixed order, each one step of its own run by `step`, so
+// that a failed edit that is ignored leaves the name as it was. Invalid positions are logged
+// (PROCEED) or noted in `faults` (PREVIEW).
 template <typename Step>
 QString newNameOf(const QString& oldName, const RenameRules& rules, bool proceed,
                   const RunSinks& sinks, PositionFaults& faults, Step step)
@@ -295,10 +295,10 @@ void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& ch
     const auto step = [&](auto&& body) { runStep(report, body); };
     // PROCEED has the names worked out ahead of its renames; PREVIEW, the second half's while
     // it does the first.
+    const qsizetype first = proceed ? 0 : files.size() / 2;
     std::optional<NamesAhead> ahead;
     if (files.size() >= SharedRun)
-        ahead.emplace(files, proceed ? 0 : files.size() / 2, rules);
-    const qsizetype first = proceed ? 0 : files.size() / 2;
+        ahead.emplace(files, first, rules);
     for (qsizetype i = 0; i < files.size(); ++i) {
         const FileEntry& old = files[i];
         PositionFaults faults;

@@ -144,6 +144,9 @@ private:
     // folder above the one that failed.
     template <typename Handler> void guarded(Handler handler);
     void browserFailed(const RunTimeError& error, const QString& folder);
+    // The folder list and the file list read again, each failure reported, the browser then
+    // on a folder it can show: after PROCEED, undo and redo.
+    void refreshFolderAndFiles(RunErrorReport& report);
     // Puts the browser on the nearest readable folder at or above the one it shows, every list
     // in step with it; reports nothing.
     void showReadableFolder();

@@ -126,6 +126,16 @@ void Form1::browserFailed(const RunTimeError& error, const QString& folder)
     showReadableFolder();
 }
 
+void Form1::refreshFolderAndFiles(RunErrorReport& report)
+{
+    // A folder that went away meanwhile was reported; the browser then moves up to one it can
+    // show, as it does when the user meets such a folder.
+    if (!runStep(report, [&] { dirDir->Refresh(); }))
+        showReadableFolder();
+    if (!runStep(report, [&] { flFile->Refresh(); }))
+        showReadableFolder();
+}
+
 void Form1::showReadableFolder()
 {
     if (m_recovering)

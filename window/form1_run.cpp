@@ -184,13 +184,8 @@ void Form1::renameOnce(GivenNames& given, RenameBatch& done, const FileEntry& ol
 
 void Form1::refreshAfterProceed(RunErrorReport& report)
 {
-    runStep(report, [&] { drvDrive->Refresh(); }); // a.
-    // b. and c. A folder that went away meanwhile was reported; the browser then moves up to
-    // one it can show, as it does when the user meets such a folder.
-    if (!runStep(report, [&] { dirDir->Refresh(); }))
-        showReadableFolder();
-    if (!runStep(report, [&] { flFile->Refresh(); }))
-        showReadableFolder();
+    runStep(report, [&] { drvDrive->Refresh(); });                        // a.
+    refreshFolderAndFiles(report);                                        // b. and c.
     runStep(report, [&] { ChooseAllFiles(); });                           // d.
     runStep(report, [&] { m_fs.setCurrentFolder(QStringLiteral("/")); }); // e.
     // f. Each box that was ticked runs a whole PREVIEW, nested, as it is cleared.

@@ -152,11 +152,7 @@ void Form1::showAfterRenames(RunErrorReport& report, const QString& folder)
             dirDir->setFolder(folder);
     });
     runStep(report, [&] { showDriveOfFolder(); });
-    // A folder that went away meanwhile was reported; the browser moves up to one it can show.
-    if (!runStep(report, [&] { dirDir->Refresh(); }))
-        showReadableFolder();
-    if (!runStep(report, [&] { flFile->Refresh(); }))
-        showReadableFolder();
+    refreshFolderAndFiles(report);
     runStep(report, [&] { ChooseAllFiles(); });
     cmdGo_Click(PreviewButton);
 }
