@@ -146,13 +146,19 @@ void Form1::rerunRenames(RenameBatch& batch, bool undo)
 void Form1::showAfterRenames(RunErrorReport& report, const QString& folder)
 {
     // The browser shows the folder, read again; every file of it is chosen, and the preview
-    // runs with the rules as they stand.
+    // runs with the rules as they stand. Opening it from another folder reads both lists anew;
+    // a second read would only cost time and, for a while, twice the memory.
+    bool opened = false;
     runStep(report, [&] {
-        if (dirDir->Path() != folder)
-            dirDir->setFolder(folder);
+        if (dirDir->Path() == folder)
+            return;
+        const bool filesShownBefore = flFile->Path() == folder;
+        dirDir->setFolder(folder);
+        opened = !filesShownBefore && dirDir->Path() == folder && flFile->Path() == folder;
     });
     runStep(report, [&] { showDriveOfFolder(); });
-    refreshFolderAndFiles(report);
+    if (!opened)
+        refreshFolderAndFiles(report);
     runStep(report, [&] { ChooseAllFiles(); });
     cmdGo_Click(PreviewButton);
 }
