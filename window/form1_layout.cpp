@@ -147,7 +147,7 @@ void Form1::buildControls()
     lstChoice = place(new ListBox(this), "lstChoice", 265, 328, 264, 225);
     drvDrive = place(new DriveList(fs, this), "drvDrive", 536, 8, 257, 21);
     dirDir = place(new FolderList(fs, this), "dirDir", 536, 32, 257, 156);
-    lstResult = place(new ListBox(this), "lstResult", 0, 200, 793, 109);
+    lstResult = place(new ListBox(this, NameListModel::Lines), "lstResult", 0, 200, 793, 109);
     chkRepl = check("chkRepl", 0, 32, 0, "Label2");
     chkEras = check("chkEras", 0, 56, 0, "Label1");
     chkAll = check("chkAll", 296, 56, 1, "Label15");

@@ -8,20 +8,37 @@ namespace tessaly {
 
 // Lines for a list, appended in one update when flushed: a run of 100,000 files would
 // otherwise update the list 100,000 times. Flushed before anything else can look at the list.
+// For a list box of lines they wait in its compact form.
 class LineBuffer {
 public:
-    LineBuffer(ListBox* list, qsizetype expected) : m_list(list) { m_lines.reserve(expected); }
+    LineBuffer(ListBox* list, qsizetype expected) : m_list(list), m_linesOnly(list->linesOnly())
+    {
+        if (m_linesOnly)
+            m_lines.reserve(expected);
+        else
+            m_entries.reserve(expected);
+    }
     ~LineBuffer() { flush(); }
-    void add(const QString& line) { m_lines.append(FileEntry{line, {}}); }
+    void add(const QString& line)
+    {
+        if (m_linesOnly)
+            m_lines.append(line);
+        else
+            m_entries.append(FileEntry{line, {}});
+    }
     void flush()
     {
         if (!m_lines.isEmpty())
             m_list->AddItems(std::exchange(m_lines, {}));
+        if (!m_entries.isEmpty())
+            m_list->AddItems(std::exchange(m_entries, {}));
     }
 
 private:
     ListBox* m_list;
-    QList<FileEntry> m_lines;
+    bool m_linesOnly;
+    TextLines m_lines;
+    QList<FileEntry> m_entries;
 };
 
 } // namespace tessaly

@@ -39,7 +39,8 @@ public:
 
 } // namespace
 
-ListBox::ListBox(QWidget* parent) : QListView(parent), m_model(new NameListModel(this))
+ListBox::ListBox(QWidget* parent, NameListModel::Rows rows)
+    : QListView(parent), m_model(new NameListModel(this, rows))
 {
     setModel(m_model);
     setUniformItemSizes(true); // keeps a list of a whole folder fast
@@ -65,6 +66,11 @@ void ListBox::AddItems(QList<FileEntry> entries)
     m_model->append(std::move(entries));
 }
 
+void ListBox::AddItems(TextLines lines)
+{
+    m_model->append(std::move(lines));
+}
+
 void ListBox::RemoveItem(qsizetype index)
 {
     m_model->removeAt(index);
@@ -72,7 +78,7 @@ void ListBox::RemoveItem(qsizetype index)
 
 QString ListBox::List(qsizetype index) const
 {
-    return index >= 0 && index < m_model->size() ? m_model->at(index).name : QString();
+    return index >= 0 && index < m_model->size() ? m_model->text(index) : QString();
 }
 
 bool ListBox::Selected(qsizetype index) const
@@ -90,8 +96,8 @@ QStringList ListBox::texts() const
 {
     QStringList out;
     out.reserve(m_model->size());
-    for (const FileEntry& e : m_model->entries())
-        out.append(e.name);
+    for (qsizetype i = 0; i < m_model->size(); ++i)
+        out.append(m_model->text(i));
     return out;
 }
 

@@ -9,17 +9,20 @@ namespace tessaly {
 
 // A list box: a scrollable list of entries, each with a selected flag. Never sorted.
 // `KeyDown` is raised before the list's own handling of a key, `MouseUp` after a button
-// release; both come from the user only.
+// release; both come from the user only. A list box of lines (a log) keeps only their texts,
+// compactly, and has no entries().
 class ListBox : public QListView {
     Q_OBJECT
 public:
-    explicit ListBox(QWidget* parent = nullptr);
+    explicit ListBox(QWidget* parent = nullptr, NameListModel::Rows rows = NameListModel::Names);
 
     void Clear();
     void AddItem(const QString& text) { AddItem(FileEntry{text, {}}); }
     void AddItem(FileEntry entry);
     // Appends several entries in one update.
     void AddItems(QList<FileEntry> entries);
+    void AddItems(TextLines lines); // to a list box of lines only
+    bool linesOnly() const { return m_model->linesOnly(); }
     void RemoveItem(qsizetype index);
     qsizetype ListCount() const { return m_model->size(); }
     QString List(qsizetype index) const;

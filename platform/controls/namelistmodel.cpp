@@ -14,7 +14,7 @@ QColor warningColour(const QPalette& palette)
 
 int NameListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_entries.size());
+    return parent.isValid() ? 0 : int(size());
 }
 
 QPalette NameListModel::palette() const
@@ -26,10 +26,10 @@ QPalette NameListModel::palette() const
 
 QVariant NameListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_entries.size())
+    if (!index.isValid() || index.row() >= size())
         return {};
     if (role == Qt::DisplayRole || role == Qt::EditRole)
-        return m_entries[index.row()].name;
+        return text(index.row());
     if (m_marks.empty())
         return {};
     const RowMark& mark = m_marks[size_t(index.row())];
@@ -59,16 +59,25 @@ QVariant NameListModel::data(const QModelIndex& index, int role) const
 void NameListModel::setEntries(QList<FileEntry> entries)
 {
     beginResetModel();
-    m_entries = std::move(entries);
+    if (m_linesOnly) {
+        m_lines = {};
+        for (const FileEntry& e : std::as_const(entries))
+            m_lines.append(e.name);
+    } else {
+        m_entries = std::move(entries);
+    }
     m_marks.clear();
     endResetModel();
 }
 
 void NameListModel::append(FileEntry entry)
 {
-    const int row = int(m_entries.size());
+    const int row = int(size());
     beginInsertRows({}, row, row);
-    m_entries.append(std::move(entry));
+    if (m_linesOnly)
+        m_lines.append(entry.name);
+    else
+        m_entries.append(std::move(entry));
     if (!m_marks.empty())
         m_marks.emplace_back();
     endInsertRows();
@@ -78,15 +87,33 @@ void NameListModel::append(QList<FileEntry> entries)
 {
     if (entries.isEmpty())
         return;
-    if (m_entries.isEmpty()) {
+    if (size() == 0) {
         setEntries(std::move(entries));
         return;
     }
-    const int first = int(m_entries.size());
+    const int first = int(size());
     beginInsertRows({}, first, first + int(entries.size()) - 1);
-    m_entries.append(std::move(entries));
+    if (m_linesOnly) {
+        for (const FileEntry& e : std::as_const(entries))
+            m_lines.append(e.name);
+    } else {
+        m_entries.append(std::move(entries));
+    }
     if (!m_marks.empty())
-        m_marks.resize(size_t(m_entries.size()));
+        m_marks.resize(size_t(size()));
+    endInsertRows();
+}
+
+void NameListModel::append(TextLines lines)
+{
+    Q_ASSERT(m_linesOnly);
+    if (lines.isEmpty())
+        return;
+    const int first = int(size());
+    beginInsertRows({}, first, first + int(lines.size()) - 1);
+    m_lines.append(std::move(lines));
+    if (!m_marks.empty())
+        m_marks.resize(size_t(size()));
     endInsertRows();
 }
 
@@ -95,16 +122,22 @@ void NameListModel::setMarks(std::vector<RowMark> marks)
     if (marks.empty() && m_marks.empty())
         return;
     m_marks = std::move(marks);
-    m_marks.resize(size_t(m_entries.size()));
-    if (!m_entries.isEmpty())
-        Q_EMIT dataChanged(index(0), index(int(m_entries.size()) - 1),
+    m_marks.resize(size_t(size()));
+    if (size() != 0)
+        Q_EMIT dataChanged(index(0), index(int(size()) - 1),
                            {Qt::ForegroundRole, Qt::DecorationRole, Qt::ToolTipRole});
 }
 
 void NameListModel::removeAt(qsizetype row)
 {
     beginRemoveRows({}, int(row), int(row));
-    m_entries.removeAt(row);
+    if (m_linesOnly) {
+        std::vector<bool> keep(size_t(size()), true);
+        keep[size_t(row)] = false;
+        m_lines.keep(keep);
+    } else {
+        m_entries.removeAt(row);
+    }
     if (!m_marks.empty())
         m_marks.erase(m_marks.begin() + row);
     endRemoveRows();
@@ -115,15 +148,19 @@ void NameListModel::keepRows(const std::vector<bool>& keep)
     QList<FileEntry> kept;
     std::vector<RowMark> keptMarks;
     kept.reserve(m_entries.size());
-    for (qsizetype i = 0; i < m_entries.size(); ++i) {
+    for (qsizetype i = 0; i < size(); ++i) {
         if (!keep[size_t(i)])
             continue;
-        kept.append(std::move(m_entries[i]));
+        if (!m_linesOnly)
+            kept.append(std::move(m_entries[i]));
         if (!m_marks.empty())
             keptMarks.push_back(std::move(m_marks[size_t(i)]));
     }
     beginResetModel();
-    m_entries = std::move(kept);
+    if (m_linesOnly)
+        m_lines.keep(keep);
+    else
+        m_entries = std::move(kept);
     m_marks = std::move(keptMarks);
     endResetModel();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filesystem.h"
+#include "textlines.h"
 
 #include <QAbstractListModel>
 #include <QColor>
@@ -25,16 +26,25 @@ QColor warningColour(const QPalette& palette);
 
 // The entries of a list control: names, each with the bytes of the file it stands for, and
 // optionally a mark per row. Flat storage and whole-list updates keep lists of a whole folder
-// fast.
+// fast. A list of plain lines (a log) keeps only their texts, compactly: it has no entries.
 class NameListModel : public QAbstractListModel {
     Q_OBJECT
 public:
-    using QAbstractListModel::QAbstractListModel;
+    enum Rows : bool { Names, Lines };
+    explicit NameListModel(QObject* parent, Rows rows = Names)
+        : QAbstractListModel(parent), m_linesOnly(rows == Lines)
+    {
+    }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
-    qsizetype size() const { return m_entries.size(); }
+    bool linesOnly() const { return m_linesOnly; }
+    qsizetype size() const { return m_linesOnly ? m_lines.size() : m_entries.size(); }
+    QString text(qsizetype row) const
+    {
+        return m_linesOnly ? m_lines.at(row) : m_entries[row].name;
+    }
     const FileEntry& at(qsizetype row) const { return m_entries[row]; }
     const QList<FileEntry>& entries() const { return m_entries; }
 
@@ -42,6 +52,7 @@ public:
     void setEntries(QList<FileEntry> entries);
     void append(FileEntry entry);
     void append(QList<FileEntry> entries);
+    void append(TextLines lines); // to a list of lines only
     // Marks the first marks.size() rows, in one update; the others carry no marks.
     void setMarks(std::vector<RowMark> marks);
     void removeAt(qsizetype row);
@@ -51,7 +62,9 @@ public:
 private:
     QPalette palette() const;
 
+    bool m_linesOnly;
     QList<FileEntry> m_entries;
+    TextLines m_lines;            // the rows of a list of lines
     std::vector<RowMark> m_marks; // one per row, or none at all while no row is marked
 };
 

@@ -38,31 +38,70 @@ RowMark warning(const char* tip)
 
 TEST(ListMarks, MarksStayWithTheirRowsThroughEveryChange)
 {
-    ListBox list;
-    list.setEntries(entries({"a", "b", "c", "d"}));
-    EXPECT_EQ(shown(list), (QStringList{"a", "b", "c", "d"}));
-    int changed = 0;
-    QObject::connect(list.model(), &QAbstractItemModel::dataChanged, [&] { ++changed; });
-    list.setMarks({{RowMark::MutedText, RowMark::NoIcon, {}},
-                   warning("no"),
-                   {},
-                   {RowMark::NormalText, RowMark::NoticeIcon, QStringLiteral("n")}});
-    EXPECT_EQ(changed, 1) << "one update for all rows";
-    EXPECT_EQ(shown(list), (QStringList{"a~", "b*![no]", "c", "d![n]"}));
+    for (const NameListModel::Rows rows : {NameListModel::Names, NameListModel::Lines}) {
+        SCOPED_TRACE(rows == NameListModel::Lines ? "lines" : "names");
+        ListBox list(nullptr, rows);
+        list.setEntries(entries({"a", "b", "c", "d"}));
+        EXPECT_EQ(shown(list), (QStringList{"a", "b", "c", "d"}));
+        int changed = 0;
+        QObject::connect(list.model(), &QAbstractItemModel::dataChanged, [&] { ++changed; });
+        list.setMarks({{RowMark::MutedText, RowMark::NoIcon, {}},
+                       warning("no"),
+                       {},
+                       {RowMark::NormalText, RowMark::NoticeIcon, QStringLiteral("n")}});
+        EXPECT_EQ(changed, 1) << "one update for all rows";
+        EXPECT_EQ(shown(list), (QStringList{"a~", "b*![no]", "c", "d![n]"}));
 
-    list.AddItem(QStringLiteral("e"));
-    list.AddItems(entries({"f", "g"}));
-    EXPECT_EQ(shown(list), (QStringList{"a~", "b*![no]", "c", "d![n]", "e", "f", "g"}));
-    list.RemoveItem(0);
-    EXPECT_EQ(shown(list), (QStringList{"b*![no]", "c", "d![n]", "e", "f", "g"}));
-    list.keepEntries({true, false, true, false, true, true});
-    EXPECT_EQ(shown(list), (QStringList{"b*![no]", "d![n]", "f", "g"}));
+        list.AddItem(QStringLiteral("e"));
+        list.AddItems(entries({"f", "g"}));
+        EXPECT_EQ(shown(list), (QStringList{"a~", "b*![no]", "c", "d![n]", "e", "f", "g"}));
+        list.RemoveItem(0);
+        EXPECT_EQ(shown(list), (QStringList{"b*![no]", "c", "d![n]", "e", "f", "g"}));
+        list.keepEntries({true, false, true, false, true, true});
+        EXPECT_EQ(shown(list), (QStringList{"b*![no]", "d![n]", "f", "g"}));
 
-    list.setMarks({warning("x")}); // the first rows only; the rest carry none
-    EXPECT_EQ(shown(list), (QStringList{"b*![x]", "d", "f", "g"}));
-    list.Clear();
-    list.AddItems(entries({"h"}));
-    EXPECT_EQ(shown(list), QStringList{"h"}) << "new rows carry no marks";
+        list.setMarks({warning("x")}); // the first rows only; the rest carry none
+        EXPECT_EQ(shown(list), (QStringList{"b*![x]", "d", "f", "g"}));
+        list.Clear();
+        list.AddItems(entries({"h"}));
+        EXPECT_EQ(shown(list), QStringList{"h"}) << "new rows carry no marks";
+    }
+}
+
+TEST(ListLines, EveryLineReadsBackExactlyThroughEveryChange)
+{
+    // Lines of every kind of text, a lone surrogate (a name that is not UTF-8) included.
+    const QStringList kinds = {QStringLiteral("File \"a_b.mp3\" renamed to \"A B.mp3\""),
+                               QString::fromUtf8("Ärzte – Straße ♪ 東京 😀"), QString(),
+                               QString(QChar(0xDC80)) + QStringLiteral("x") + QChar(0xD83D),
+                               QString(300, u'Ω')};
+    QStringList expected;
+    ListBox list(nullptr, NameListModel::Lines);
+    for (int chunk = 0; chunk < 3; ++chunk) {
+        TextLines lines;
+        for (int i = 0; i < 7; ++i) {
+            const QString line = kinds[(chunk * 7 + i) % kinds.size()] + QString::number(i);
+            lines.append(line);
+            expected.append(line);
+        }
+        list.AddItems(std::move(lines));
+    }
+    list.AddItem(kinds[3]);
+    expected.append(kinds[3]);
+    ASSERT_EQ(list.texts(), expected);
+
+    std::vector<bool> keep(size_t(expected.size()));
+    QStringList kept;
+    for (qsizetype i = 0; i < expected.size(); ++i)
+        if ((keep[size_t(i)] = i % 3 != 1))
+            kept.append(expected[i]);
+    list.keepEntries(keep);
+    list.RemoveItem(2);
+    kept.removeAt(2);
+    EXPECT_EQ(list.texts(), kept);
+    EXPECT_EQ(shown(list), kept);
+    EXPECT_EQ(list.List(kept.size() - 1), kinds[3]);
+    EXPECT_TRUE(list.entries().isEmpty()) << "a list of lines keeps texts only";
 }
 
 TEST(ListMarks, AMarkedRowIsAsHighAsAPlainOne)
