@@ -24,7 +24,7 @@ namespace {
 // How a preview line shows what PROCEED would do with its file: unchanged names muted, names
 // that would fail in the warning colour with an icon, position faults with an icon of their
 // own; the reasons as its tooltip.
-RowMark previewMark(const Prediction& prediction, const PredictionWords& words)
+void markLine(RowMarks& marks, const Prediction& prediction, const PredictionWords& words)
 {
     RowMark mark;
     if (prediction.fails()) {
@@ -36,9 +36,7 @@ RowMark previewMark(const Prediction& prediction, const PredictionWords& words)
         if (prediction.positions.range || prediction.positions.insert)
             mark.icon = RowMark::NoticeIcon;
     }
-    if (mark.icon != RowMark::NoIcon)
-        mark.toolTip = words.explain(prediction);
-    return mark;
+    marks.append(mark, mark.icon != RowMark::NoIcon ? words.explain(prediction) : QString());
 }
 
 } // namespace
@@ -79,10 +77,12 @@ void Form1::markPreview(const RenameRules& rules, const std::vector<PositionFaul
     if (lines.size() != chosen.size() || faults.size() != size_t(chosen.size()))
         return;
     const PredictionWords words(rules);
-    std::vector<RowMark> marks(faults.size());
+    RowMarks marks;
+    marks.rows.reserve(faults.size());
     predictOutcomes(flFile->folderNames(), chosen, lines, faults,
                     [&](qsizetype file, const Prediction& prediction) {
-                        marks[size_t(file)] = previewMark(prediction, words);
+                        Q_ASSERT(size_t(file) == marks.rows.size()); // the files in order
+                        markLine(marks, prediction, words);
                     });
     lstPreview->setMarks(std::move(marks));
 }

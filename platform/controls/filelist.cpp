@@ -31,19 +31,21 @@ void FileList::read(const QString& folder)
     const WaitCursor busy; // a folder of many thousand files takes a noticeable while
     const Mask mask(m_pattern);
     FolderListing listing = m_fs.listing(folder);
-    QList<FileEntry> shown;
-    shown.reserve(listing.files.size());
-    for (FileEntry& e : listing.files)
-        if (mask.matches(e.name))
-            shown.append(std::move(e));
+    // Read: nothing below fails, so the old entries go now rather than at the end, and a large
+    // folder is not held twice while its new listing is sorted.
+    m_model->setEntries({});
+    m_names = {};
+    QList<FileEntry> shown = std::move(listing.files);
+    shown.removeIf([&](const FileEntry& e) { return !mask.matches(e.name); });
     sortNatural(shown);
     // The texts again, allocated in the order shown: every preview walks them in that order,
     // and read in a disk folder's hash order they lie all over the heap. A third off each
-    // preview of a large ext4 folder for a few milliseconds here. The folder's names then use
-    // these copies, so that each name is held once.
-    for (FileEntry& e : shown)
+    // preview of a large ext4 folder for a few milliseconds here. The folder's names take each
+    // copy at once, so that a name is held once, and twice only for a moment.
+    for (FileEntry& e : shown) {
         e.name = QString(e.name.constData(), e.name.size());
-    listing.names.share(shown);
+        listing.names.share(e);
+    }
     m_model->setEntries(std::move(shown));
     m_names = std::move(listing.names);
 }

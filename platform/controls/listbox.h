@@ -39,7 +39,7 @@ public:
     // update of the list.
     void keepEntries(const std::vector<bool>& keep);
     // Marks the first marks.size() entries (their colour, an icon and a tooltip).
-    void setMarks(std::vector<RowMark> marks) { m_model->setMarks(std::move(marks)); }
+    void setMarks(RowMarks marks) { m_model->setMarks(std::move(marks)); }
 
 Q_SIGNALS:
     void KeyDown(int keyCode, int shift);

@@ -50,7 +50,7 @@ QVariant NameListModel::data(const QModelIndex& index, int role) const
                                        : QStyle::SP_MessageBoxInformation);
     }
     case Qt::ToolTipRole:
-        return mark.toolTip.isEmpty() ? QVariant() : QVariant(mark.toolTip);
+        return mark.toolTip == 0 ? QVariant() : QVariant(m_toolTips[mark.toolTip - 1]);
     default:
         return {};
     }
@@ -67,6 +67,7 @@ void NameListModel::setEntries(QList<FileEntry> entries)
         m_entries = std::move(entries);
     }
     m_marks.clear();
+    m_toolTips.clear();
     endResetModel();
 }
 
@@ -117,11 +118,12 @@ void NameListModel::append(TextLines lines)
     endInsertRows();
 }
 
-void NameListModel::setMarks(std::vector<RowMark> marks)
+void NameListModel::setMarks(RowMarks marks)
 {
-    if (marks.empty() && m_marks.empty())
+    if (marks.rows.empty() && m_marks.empty())
         return;
-    m_marks = std::move(marks);
+    m_marks = std::move(marks.rows);
+    m_toolTips = std::move(marks.toolTips);
     m_marks.resize(size_t(size()));
     if (size() != 0)
         Q_EMIT dataChanged(index(0), index(int(size()) - 1),

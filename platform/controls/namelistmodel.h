@@ -17,7 +17,24 @@ struct RowMark {
     enum Icon : quint8 { NoIcon, NoticeIcon, WarningIcon };
     Colour colour = NormalText;
     Icon icon = NoIcon;
-    QString toolTip;
+    quint32 toolTip = 0; // 1 + its index in RowMarks::toolTips; 0 for none
+};
+
+// The marks of a list's first rows: a few bytes a row, since a list of a whole folder may be
+// marked anew on every keystroke, and the tooltips of the rows that have one.
+struct RowMarks {
+    std::vector<RowMark> rows;
+    QStringList toolTips;
+
+    // Marks the next row.
+    void append(RowMark mark, const QString& toolTip)
+    {
+        if (!toolTip.isEmpty()) {
+            toolTips.append(toolTip);
+            mark.toolTip = quint32(toolTips.size());
+        }
+        rows.push_back(mark);
+    }
 };
 
 // A red that stands out from the palette's background as much as its text does: dark on light
@@ -54,7 +71,7 @@ public:
     void append(QList<FileEntry> entries);
     void append(TextLines lines); // to a list of lines only
     // Marks the first marks.size() rows, in one update; the others carry no marks.
-    void setMarks(std::vector<RowMark> marks);
+    void setMarks(RowMarks marks);
     void removeAt(qsizetype row);
     // Keeps the rows whose flag is set, in order, in one update.
     void keepRows(const std::vector<bool>& keep);
@@ -66,6 +83,7 @@ private:
     QList<FileEntry> m_entries;
     TextLines m_lines;            // the rows of a list of lines
     std::vector<RowMark> m_marks; // one per row, or none at all while no row is marked
+    QStringList m_toolTips;
 };
 
 } // namespace tessaly

@@ -29,9 +29,23 @@ QStringList shown(const ListBox& list)
     return out;
 }
 
-RowMark warning(const char* tip)
+// Marks for the first rows: each a colour, an icon and a tooltip ("" for none).
+struct Mark {
+    RowMark::Colour colour = RowMark::NormalText;
+    RowMark::Icon icon = RowMark::NoIcon;
+    const char* toolTip = "";
+};
+RowMarks marks(std::initializer_list<Mark> rows)
 {
-    return {RowMark::WarningText, RowMark::WarningIcon, QString::fromUtf8(tip)};
+    RowMarks out;
+    for (const Mark& m : rows)
+        out.append({m.colour, m.icon}, QString::fromUtf8(m.toolTip));
+    return out;
+}
+
+Mark warning(const char* tip)
+{
+    return {RowMark::WarningText, RowMark::WarningIcon, tip};
 }
 
 } // namespace
@@ -45,10 +59,10 @@ TEST(ListMarks, MarksStayWithTheirRowsThroughEveryChange)
         EXPECT_EQ(shown(list), (QStringList{"a", "b", "c", "d"}));
         int changed = 0;
         QObject::connect(list.model(), &QAbstractItemModel::dataChanged, [&] { ++changed; });
-        list.setMarks({{RowMark::MutedText, RowMark::NoIcon, {}},
-                       warning("no"),
-                       {},
-                       {RowMark::NormalText, RowMark::NoticeIcon, QStringLiteral("n")}});
+        list.setMarks(marks({{RowMark::MutedText, RowMark::NoIcon},
+                             warning("no"),
+                             {},
+                             {RowMark::NormalText, RowMark::NoticeIcon, "n"}}));
         EXPECT_EQ(changed, 1) << "one update for all rows";
         EXPECT_EQ(shown(list), (QStringList{"a~", "b*![no]", "c", "d![n]"}));
 
@@ -60,7 +74,7 @@ TEST(ListMarks, MarksStayWithTheirRowsThroughEveryChange)
         list.keepEntries({true, false, true, false, true, true});
         EXPECT_EQ(shown(list), (QStringList{"b*![no]", "d![n]", "f", "g"}));
 
-        list.setMarks({warning("x")}); // the first rows only; the rest carry none
+        list.setMarks(marks({warning("x")})); // the first rows only; the rest carry none
         EXPECT_EQ(shown(list), (QStringList{"b*![x]", "d", "f", "g"}));
         list.Clear();
         list.AddItems(entries({"h"}));
@@ -116,7 +130,7 @@ TEST(ListMarks, AMarkedRowIsAsHighAsAPlainOne)
         list.setFont(font);
         list.setUniformItemSizes(false); // each row's own height
         list.setEntries(entries({"plain", "marked"}));
-        list.setMarks({{}, warning("why")});
+        list.setMarks(marks({{}, warning("why")}));
         EXPECT_EQ(list.sizeHintForRow(1), list.sizeHintForRow(0));
         ListBox plain; // a list without marks, as the chosen list beside the preview
         plain.setFont(font);
