@@ -17,7 +17,8 @@ void RenameBatch::add(const QByteArray& before, const QString& after)
 {
     m_names += before;
     m_ends.push_back(m_names.size());
-    m_names += encodePath(after);
+    if (!appendUtf8(m_names, after))
+        m_names += encodePath(after); // lone surrogates stand for bytes that are not UTF-8
     m_ends.push_back(m_names.size());
 }
 

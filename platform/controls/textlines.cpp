@@ -1,5 +1,7 @@
 #include "textlines.h"
 
+#include "names.h"
+
 #include <cstring>
 
 namespace tessaly {
@@ -19,11 +21,10 @@ QString TextLines::at(qsizetype index) const
 
 void TextLines::append(QStringView line)
 {
-    const bool utf16 = !line.isValidUtf16();
+    // A lone surrogate: the line is kept as its UTF-16 units instead.
+    const bool utf16 = !appendUtf8(m_bytes, line);
     if (utf16)
         m_bytes.append(reinterpret_cast<const char*>(line.utf16()), line.size() * 2);
-    else
-        m_bytes.append(line.toUtf8());
     m_lines.push_back({quint64(m_bytes.size()), utf16});
 }
 

@@ -68,6 +68,53 @@ QByteArray encodePath(const QString& path)
     return out;
 }
 
+bool appendUtf8(QByteArray& out, QStringView text)
+{
+    // Written in place: a UTF-16 unit takes at most three bytes. Names and log lines are mostly
+    // ASCII, taken four units at a time.
+    const qsizetype start = out.size();
+    out.resize(start + text.size() * 3);
+    char* const first = out.data() + start;
+    char* o = first;
+    const char16_t* u = text.utf16();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        while (i + 4 <= n) {
+            quint64 four;
+            std::memcpy(&four, u + i, sizeof four);
+            if (four & 0xFF80FF80FF80FF80)
+                break;
+            for (int k = 0; k < 4; ++k)
+                *o++ = char(four >> (16 * k));
+            i += 4;
+        }
+        if (i == n)
+            break;
+        const char32_t c = u[i];
+        if (c < 0x80) {
+            *o++ = char(c);
+        } else if (c < 0x800) {
+            *o++ = char(0xC0 | c >> 6);
+            *o++ = char(0x80 | (c & 0x3F));
+        } else if (!QChar::isSurrogate(c)) {
+            *o++ = char(0xE0 | c >> 12);
+            *o++ = char(0x80 | (c >> 6 & 0x3F));
+            *o++ = char(0x80 | (c & 0x3F));
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(u[i + 1])) {
+            const char32_t p = QChar::surrogateToUcs4(char16_t(c), u[++i]);
+            *o++ = char(0xF0 | p >> 18);
+            *o++ = char(0x80 | (p >> 12 & 0x3F));
+            *o++ = char(0x80 | (p >> 6 & 0x3F));
+            *o++ = char(0x80 | (p & 0x3F));
+        } else {
+            out.resize(start);
+            return false;
+        }
+    }
+    out.resize(start + (o - first));
+    return true;
+}
+
 QString decodePath(const QByteArray& bytes)
 {
     if (isValidUtf8(bytes.constData(), bytes.size()))

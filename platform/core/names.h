@@ -27,6 +27,9 @@ struct FileEntry {
 // U+DC80..U+DCFF, so a path read from disk always maps back to the same bytes.
 QByteArray encodePath(const QString& path);
 QString decodePath(const QByteArray& bytes);
+// Appends the UTF-8 of a text to `out`, in one pass; false, with `out` as it was, when the text
+// holds a lone surrogate, which UTF-8 cannot carry.
+bool appendUtf8(QByteArray& out, QStringView text);
 bool isValidUtf8(const char* data, qsizetype size);
 FileEntry decodeFileName(const char* data, qsizetype size);
 

@@ -109,6 +109,27 @@ TEST(NewNames, ValidNamesAreThoseAFileCanBeGiven)
     }
 }
 
+TEST(NewNames, AppendedUtf8IsQtsOwnOrNothingAtAll)
+{
+    // Random texts over units of every width, surrogate pairs and lone halves, in runs long
+    // and short enough to meet the four-at-a-time path at every offset.
+    const char16_t units[] = {u'a', u'/', 0x7F, 0x80, 0xE9, 0x7FF, 0x800, 0x6771, 0xFFFD,
+                              0xD83D, 0xDE00, 0xDC80};
+    std::mt19937 random(20261208);
+    for (int round = 0; round < 5000; ++round) {
+        QString text;
+        const int length = int(random() % 12);
+        for (int i = 0; i < length; ++i) {
+            const bool ascii = random() % 3 != 0;
+            text += QChar(ascii ? char16_t(u'a' + random() % 26) : units[random() % 12]);
+        }
+        QByteArray out("prefix");
+        const bool encoded = appendUtf8(out, text);
+        ASSERT_EQ(encoded, text.isValidUtf16()) << round;
+        ASSERT_EQ(out, encoded ? "prefix" + text.toUtf8() : QByteArray("prefix")) << round;
+    }
+}
+
 TEST(NewNames, ExactNamesAreEqualExactlyWhenTheirBytesAre)
 {
     // A surrogate at every place of a four-unit word, and in the units left over.
