@@ -184,7 +184,10 @@ void Form1::renameOnce(GivenNames& given, RenameBatch& done, const FileEntry& ol
 
 void Form1::refreshAfterProceed(RunErrorReport& report)
 {
-    runStep(report, [&] { drvDrive->Refresh(); });                        // a.
+    runStep(report, [&] { drvDrive->Refresh(); }); // a.
+    // The chosen names, renamed on disk by now, are replaced by d. whatever b. and c. find; they
+    // go first, so that a large folder is not held twice while it is read again.
+    lstChoice->Clear();
     refreshFolderAndFiles(report);                                        // b. and c.
     runStep(report, [&] { ChooseAllFiles(); });                           // d.
     runStep(report, [&] { m_fs.setCurrentFolder(QStringLiteral("/")); }); // e.

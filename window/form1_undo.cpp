@@ -147,7 +147,9 @@ void Form1::showAfterRenames(RunErrorReport& report, const QString& folder)
 {
     // The browser shows the folder, read again; every file of it is chosen, and the preview
     // runs with the rules as they stand. Opening it from another folder reads both lists anew;
-    // a second read would only cost time and, for a while, twice the memory.
+    // a second read would only cost time and, for a while, twice the memory. The chosen names
+    // are replaced below in any case; they go first, so the read is not held beside them.
+    lstChoice->Clear();
     bool opened = false;
     runStep(report, [&] {
         if (dirDir->Path() == folder)
