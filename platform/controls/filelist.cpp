@@ -6,6 +6,9 @@
 #include "waitcursor.h"
 
 #include <QKeyEvent>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace tessaly {
 
@@ -40,11 +43,19 @@ void FileList::read(const QString& folder)
     sortNatural(shown);
     // The texts again, allocated in the order shown: every preview walks them in that order,
     // and read in a disk folder's hash order they lie all over the heap. A third off each
-    // preview of a large ext4 folder for a few milliseconds here. The folder's names keep the
-    // texts as read: were they freed, their places, in that order, would go to the next texts
-    // allocated, the preview's new names.
+    // preview of a large ext4 folder for a few milliseconds here. The folder's names then take
+    // the copies, so that a name is held once, and the texts as read are freed. Their places lie
+    // in that same hash order, and malloc would hand them out one by one to the next texts
+    // allocated, the preview's new names; merged into free runs, they are handed out in order.
     for (FileEntry& e : shown)
         e.name = QString(e.name.constData(), e.name.size());
+    for (const FileEntry& e : std::as_const(shown))
+        listing.names.share(e);
+#ifdef __GLIBC__
+    // glibc merges the freed blocks only now, and returns whole free pages to the system.
+    if (listing.names.size() >= 4096)
+        malloc_trim(0);
+#endif
     m_model->setEntries(std::move(shown));
     m_names = std::move(listing.names);
 }

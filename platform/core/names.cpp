@@ -231,6 +231,18 @@ FolderNames::FolderNames(QList<QString> names, bool foldsCase) : m_foldsCase(fol
     }
 }
 
+void FolderNames::share(const FileEntry& entry)
+{
+    if (!entry.raw.isEmpty())
+        return; // the folder holds such a name in another form
+    const qsizetype i = indexOf(key(entry.name));
+    if (i < 0 || m_names[i] != entry.name)
+        return; // where names apart only in case meet, another spelling stands for it
+    m_names[i] = entry.name;
+    if (!m_foldsCase)
+        m_keys.referTo(i, m_names[i]);
+}
+
 QString normalFolderPath(const QString& path)
 {
     if (path.isEmpty())

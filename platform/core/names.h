@@ -67,6 +67,9 @@ public:
     void prefetch(size_t hash) const { m_keys.prefetch(hash); }
     // An entry's name as the folder spells it.
     const QString& spelling(qsizetype index) const { return m_names[index]; }
+    // Holds the name of this entry through the given copy of its text, dropping its own, so
+    // that a folder's names are kept once, where the caller laid them out.
+    void share(const FileEntry& entry);
 
 private:
     QList<QString> m_names;  // by index

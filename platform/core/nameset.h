@@ -30,6 +30,8 @@ public:
     // Adds `name` unless the set holds it; false when it did.
     bool insert(QStringView name) { return insert(name, hashOf(name)); }
     bool insert(QStringView name, size_t hash);
+    // Lets the name at `index` refer to `name`, an equal text held elsewhere.
+    void referTo(qsizetype index, QStringView name) { m_names[size_t(index)] = name; }
     // Starts loading the slot where a lookup of this hash begins. (g++ 12 drops a prefetch
     // behind a test in an inline member, so the table is never empty instead.)
     void prefetch(size_t hash) const
