@@ -82,10 +82,10 @@ bool appendUtf8(QByteArray& out, QStringView text)
         while (i + 4 <= n) {
             quint64 four;
             std::memcpy(&four, u + i, sizeof four);
-            if (four & 0xFF80FF80FF80FF80)
+            if (four & 0xFF80FF80FF80FF80) // the same test in either byte order
                 break;
             for (int k = 0; k < 4; ++k)
-                *o++ = char(four >> (16 * k));
+                *o++ = char(u[i + k]);
             i += 4;
         }
         if (i == n)
