@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 #include <numeric>
 #include <QCollator>
 #include <QLocale>
 #include <string_view>
+#include <QtEndian>
+#include <thread>
 #include <vector>
 
 namespace tessaly {
@@ -148,10 +152,40 @@ private:
     quint16 m_digit = 0;
 };
 
+// Compares two runs of units as texts do, the first unequal unit deciding, then the length.
+// Four units at a time: the first byte that differs, in memory order, is in the unit that
+// decides.
+int compareUnits(const char16_t* a, size_t na, const char16_t* b, size_t nb)
+{
+    const size_t n = std::min(na, nb);
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        quint64 x, y;
+        std::memcpy(&x, a + i, 8);
+        std::memcpy(&y, b + i, 8);
+        if (x != y) {
+            const size_t bit = size_t(std::countr_zero(qToLittleEndian(x) ^ qToLittleEndian(y)));
+            i += bit / 16;
+            return a[i] < b[i] ? -1 : 1;
+        }
+    }
+    for (; i < n; ++i)
+        if (a[i] != b[i])
+            return a[i] < b[i] ? -1 : 1;
+    return na == nb ? 0 : na < nb ? -1 : 1;
+}
+
 // The primary keys of a list of names, side by side in one buffer, with the first four units
 // of each packed into a number that decides most comparisons at once.
 class PrimaryKeys {
 public:
+    // A name's place in the sort: the packed head of its key beside its index, so that most
+    // comparisons read only the array being sorted.
+    struct Ranked {
+        quint64 head;
+        qsizetype index;
+    };
+
     // False when a name has no key of its own (see Weights::appendPrimaryKey).
     template <typename NameOf> bool build(const Weights& weights, qsizetype count, NameOf nameOf)
     {
@@ -167,52 +201,71 @@ public:
                 return false;
             m_starts.push_back(quint32(m_units.size()));
         }
-        m_heads.resize(size_t(count));
-        for (size_t i = 0; i < size_t(count); ++i) {
-            quint64 head = 0;
-            for (quint32 k = m_starts[i]; k < m_starts[i] + 4; ++k)
-                head = head << 16 | (k < m_starts[i + 1] ? m_units[k] : 0); // 0 sorts first
-            m_heads[i] = head;
-        }
         return true;
     }
 
-    int compare(qsizetype a, qsizetype b) const
+    std::vector<Ranked> ranked() const
     {
-        if (m_heads[size_t(a)] != m_heads[size_t(b)])
-            return m_heads[size_t(a)] < m_heads[size_t(b)] ? -1 : 1;
-        return key(a).compare(key(b));
+        std::vector<Ranked> out(m_starts.size() - 1);
+        for (size_t i = 0; i < out.size(); ++i) {
+            quint64 head = 0;
+            for (quint32 k = m_starts[i]; k < m_starts[i] + 4; ++k)
+                head = head << 16 | (k < m_starts[i + 1] ? m_units[k] : 0); // 0 sorts first
+            out[i] = {head, qsizetype(i)};
+        }
+        return out;
+    }
+
+    int compare(const Ranked& a, const Ranked& b) const
+    {
+        if (a.head != b.head)
+            return a.head < b.head ? -1 : 1;
+        // Equal heads: the first four units are equal, and a key shorter than four has the
+        // same length as the other (every unit is at least 1, padding is 0).
+        const quint32 sa = m_starts[size_t(a.index)], ea = m_starts[size_t(a.index) + 1];
+        const quint32 sb = m_starts[size_t(b.index)], eb = m_starts[size_t(b.index) + 1];
+        const quint32 skip = std::min({ea - sa, eb - sb, quint32(4)});
+        return compareUnits(m_units.data() + sa + skip, ea - sa - skip, m_units.data() + sb + skip,
+                            eb - sb - skip);
     }
 
 private:
-    std::u16string_view key(qsizetype i) const
-    {
-        return {m_units.data() + m_starts[size_t(i)],
-                size_t(m_starts[size_t(i) + 1] - m_starts[size_t(i)])};
-    }
-
     std::vector<char16_t> m_units;
     std::vector<quint32> m_starts;
-    std::vector<quint64> m_heads;
 };
 
+// A list this long is sorted in two halves at once, one of them in a second thread.
+constexpr qsizetype SharedSort = 4096;
+
 // The order of the weights: primary keys, then accents, then code units, so that names equal
-// to the collator keep a fixed order. Empty when a name has no key of its own.
+// to the collator keep a fixed order. Empty when a name has no key of its own. The comparison
+// only reads, so both halves of a long list are sorted at the same time and then merged.
 template <typename NameOf>
 std::vector<qsizetype> weightOrder(const Weights& weights, qsizetype count, NameOf nameOf)
 {
     PrimaryKeys keys;
     if (!keys.build(weights, count, nameOf))
         return {};
-    std::vector<qsizetype> order(static_cast<size_t>(count));
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+    using Ranked = PrimaryKeys::Ranked;
+    std::vector<Ranked> ranked = keys.ranked();
+    const auto less = [&](const Ranked& a, const Ranked& b) {
         if (const int c = keys.compare(a, b))
             return c < 0;
-        if (const int c = weights.compareSecondary(nameOf(a), nameOf(b)))
+        if (const int c = weights.compareSecondary(nameOf(a.index), nameOf(b.index)))
             return c < 0;
-        return nameOf(a) < nameOf(b);
-    });
+        return nameOf(a.index) < nameOf(b.index);
+    };
+    const auto middle = ranked.begin() + (count >= SharedSort ? count / 2 : 0);
+    {
+        std::jthread firstHalf;
+        if (middle != ranked.begin())
+            firstHalf = std::jthread([&] { std::sort(ranked.begin(), middle, less); });
+        std::sort(middle, ranked.end(), less);
+    }
+    std::inplace_merge(ranked.begin(), middle, ranked.end(), less);
+    std::vector<qsizetype> order(static_cast<size_t>(count));
+    for (size_t i = 0; i < ranked.size(); ++i)
+        order[i] = ranked[i].index;
     return order;
 }
 
@@ -234,7 +287,7 @@ bool weightsAgree(const QCollator& collator, const Weights& weights)
     for (const QString& a : std::as_const(chars))
         for (const QString& b : std::as_const(chars))
             names.append(a + b);
-    const auto nameOf = [&](qsizetype i) -> const QString& { return names[i]; };
+    const auto nameOf = [&](qsizetype i) -> const QString& { return std::as_const(names)[i]; };
     const std::vector<qsizetype> order = weightOrder(weights, names.size(), nameOf);
     for (size_t i = 1; i < order.size(); ++i) {
         const QString& a = names[order[i - 1]];
@@ -286,12 +339,13 @@ template <typename List, typename NameOf> void applyOrder(List& list, NameOf nam
 
 void sortNatural(QStringList& names)
 {
-    applyOrder(names, [&](qsizetype i) -> const QString& { return names[i]; });
+    applyOrder(names, [&](qsizetype i) -> const QString& { return std::as_const(names)[i]; });
 }
 
 void sortNatural(QList<FileEntry>& entries)
 {
-    applyOrder(entries, [&](qsizetype i) -> const QString& { return entries[i].name; });
+    applyOrder(entries,
+               [&](qsizetype i) -> const QString& { return std::as_const(entries)[i].name; });
 }
 
 } // namespace tessaly
