@@ -108,10 +108,9 @@ void GivenNames::add(const QString& newName)
 {
     if (m_exact.isEmpty())
         m_exact.reserve(m_most);             // a run that renames nothing never gets here
-    const QString name = exactName(newName); // the same text, but for bytes not UTF-8
-    m_exact.insert(name);
+    m_exact.insert(newName);
     if (m_foldsCase.value_or(false))
-        m_folded.insert(name.toCaseFolded());
+        m_folded.insert(newName.toCaseFolded());
 }
 
 bool GivenNames::contains(const FileEntry& chosen)

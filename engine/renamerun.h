@@ -116,6 +116,7 @@ public:
     // first rename. `most` is the number of files the run may rename.
     GivenNames(std::function<bool()> foldsCase, qsizetype most);
 
+    // `newName` as the rename was given it: an exact name (see exactName).
     void add(const QString& newName);
     bool contains(const FileEntry& chosen);
 

@@ -177,9 +177,10 @@ void Form1::renameOnce(GivenNames& given, RenameBatch& done, const FileEntry& ol
     // Names are resolved in ActDir; a file is renamed at most once.
     if (given.contains(old))
         throw RunTimeError(ErrorCode::FileNotFound);
-    m_fs.rename(m_actDir, old.bytes(), newName);
+    const QByteArray from = old.bytes(); // encoded once, for the rename and its history
+    m_fs.rename(m_actDir, from, newName);
     given.add(newName);
-    done.add(old.bytes(), newName);
+    done.add(from, newName);
 }
 
 void Form1::refreshAfterProceed(RunErrorReport& report)

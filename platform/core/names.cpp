@@ -5,11 +5,32 @@
 
 namespace tessaly {
 
+namespace {
+
+// The length of the run of ASCII bytes that `data` starts with, eight bytes at a time.
+qsizetype asciiRun(const char* data, qsizetype size)
+{
+    qsizetype i = 0;
+    for (quint64 eight; i + 8 <= size; i += 8) {
+        std::memcpy(&eight, data + i, sizeof eight);
+        if (eight & 0x8080808080808080)
+            break;
+    }
+    while (i < size && static_cast<unsigned char>(data[i]) < 0x80)
+        ++i;
+    return i;
+}
+
+} // namespace
+
 bool isValidUtf8(const char* data, qsizetype size)
 {
     const auto* s = reinterpret_cast<const unsigned char*>(data);
     qsizetype i = 0;
     while (i < size) {
+        i += asciiRun(data + i, size - i);
+        if (i == size)
+            break;
         const unsigned char c = s[i];
         if (c < 0x80) {
             ++i;
@@ -43,6 +64,8 @@ bool isValidUtf8(const char* data, qsizetype size)
 
 FileEntry decodeFileName(const char* data, qsizetype size)
 {
+    if (asciiRun(data, size) == size) // most names: widened as they are
+        return {QString::fromLatin1(data, size), {}};
     if (isValidUtf8(data, size))
         return {QString::fromUtf8(data, size), {}};
     return {QString::fromLatin1(data, size), QByteArray(data, size)};

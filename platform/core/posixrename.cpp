@@ -206,9 +206,10 @@ PosixFileSystem::PosixFileSystem(RenameCalls& calls) : m_calls(&calls) {}
 void PosixFileSystem::rename(const QString& folder, const QByteArray& oldName,
                              const QString& newName)
 {
-    if (!isValidNewName(newName))
+    const NewNameCheck check = checkNewName(newName);
+    if (!check.valid)
         throw RunTimeError(ErrorCode::BadFileName);
-    const QByteArray target = encodePath(newName);
+    const QByteArray target = check.exact ? newName.toUtf8() : encodePath(newName);
     if (!isBareName(oldName))
         throw RunTimeError(ErrorCode::FileNotFound);
     // In the current folder the names resolve without looking the folder up again: a run of

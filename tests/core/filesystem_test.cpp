@@ -123,9 +123,18 @@ TEST(Paths, Utf8Validation)
         {"\xe2\x82", false},
         {"", true},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(isValidUtf8(c.bytes.constData(), c.bytes.size()), c.valid)
-            << c.bytes.toHex().constData();
+    // Also behind and before runs of ASCII long enough to be taken eight bytes at a time; a file
+    // name keeps its bytes exactly when they are not UTF-8.
+    for (const auto& c : cases) {
+        for (const QByteArray& around : {QByteArray(), QByteArray("01 - Track_")}) {
+            const QByteArray bytes = around + c.bytes + around;
+            EXPECT_EQ(isValidUtf8(bytes.constData(), bytes.size()), c.valid)
+                << bytes.toHex().constData();
+            const FileEntry e = decodeFileName(bytes.constData(), bytes.size());
+            EXPECT_EQ(e.bytes(), bytes) << bytes.toHex().constData();
+            EXPECT_EQ(e.raw.isEmpty(), c.valid) << bytes.toHex().constData();
+        }
+    }
 }
 
 TEST(Paths, VolumeOfAPathIsTheLongestMountPointAboveIt)
