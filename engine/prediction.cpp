@@ -90,7 +90,7 @@ private:
     QStringView oldKeyOf(qsizetype i, QString& own) const
     {
         const FileEntry& old = m_chosen[i];
-        if (old.raw.isEmpty())
+        if (!old.notUtf8)
             return keyOf(old.name, true, own); // a name read as UTF-8 is its exact name
         own = m_folder.key(exactName(old));
         return own;

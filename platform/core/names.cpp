@@ -68,7 +68,7 @@ FileEntry decodeFileName(const char* data, qsizetype size)
         return {QString::fromLatin1(data, size), {}};
     if (isValidUtf8(data, size))
         return {QString::fromUtf8(data, size), {}};
-    return {QString::fromLatin1(data, size), QByteArray(data, size)};
+    return {QString::fromLatin1(data, size), true};
 }
 
 QByteArray encodePath(const QString& path)
@@ -166,7 +166,7 @@ QString decodePath(const QByteArray& bytes)
 
 QString exactName(const FileEntry& entry)
 {
-    return entry.raw.isEmpty() ? entry.name : decodePath(entry.raw);
+    return entry.notUtf8 ? decodePath(entry.bytes()) : entry.name;
 }
 
 namespace {
@@ -256,7 +256,7 @@ FolderNames::FolderNames(QList<QString> names, bool foldsCase) : m_foldsCase(fol
 
 void FolderNames::share(const FileEntry& entry)
 {
-    if (!entry.raw.isEmpty())
+    if (entry.notUtf8)
         return; // the folder holds such a name in another form
     const qsizetype i = indexOf(key(entry.name));
     if (i < 0 || m_names[i] != entry.name)

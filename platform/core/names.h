@@ -12,14 +12,15 @@
 
 namespace tessaly {
 
-// A file name as listed: the text shown and worked on, and the bytes on disk when they
-// differ from that text's UTF-8 (names that are not valid UTF-8 are shown decoded as
-// Latin-1, so every byte stays a distinct, editable character).
+// A file name as listed: the text shown and worked on, and how it stands for the bytes on disk.
+// Names that are not valid UTF-8 are shown decoded as Latin-1, so every byte stays a distinct,
+// editable character and the text gives the bytes back; a flag, rather than a copy of the bytes,
+// keeps a list of a whole folder small.
 struct FileEntry {
     QString name;
-    QByteArray raw; // empty when the bytes on disk are name.toUtf8()
+    bool notUtf8 = false; // the bytes on disk are name.toLatin1(), not name.toUtf8()
 
-    QByteArray bytes() const { return raw.isEmpty() ? name.toUtf8() : raw; }
+    QByteArray bytes() const { return notUtf8 ? name.toLatin1() : name.toUtf8(); }
     friend bool operator==(const FileEntry&, const FileEntry&) = default;
 };
 

@@ -274,7 +274,7 @@ QStringList runCase(quint64 seed, QString& description, Tally& tally)
     tally.fallback += calls.refuseNoReplace;
     tally.files += int(chosen.size());
     for (const FileEntry& file : chosen)
-        tally.notUtf8 += !file.raw.isEmpty();
+        tally.notUtf8 += file.notUtf8;
     for (size_t i = 0; i < done.size(); ++i) {
         const Prediction& p = predicted[i];
         const auto problem = [&](const QString& what) {

@@ -251,7 +251,7 @@ TEST_F(RenameRun, RenameGetsTheChosenEntryWithItsOriginalBytes)
     RenameRules rules;
     rules.upperSuffixOn = true;
     RunErrorReport report(box, end);
-    const FileEntry entry{QString::fromLatin1(latin1), latin1};
+    const FileEntry entry = decodeFileName(latin1.constData(), latin1.size());
     runFiles(RunMode::Proceed, rules, {entry}, own, report);
     ASSERT_EQ(seen.size(), 1);
     EXPECT_EQ(seen[0], entry);

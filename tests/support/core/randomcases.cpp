@@ -51,7 +51,7 @@ int runCases(int cases,
 QString shown(const QByteArray& name)
 {
     const FileEntry e = decodeFileName(name.constData(), name.size());
-    return e.raw.isEmpty() ? e.name : e.name + QStringLiteral(" (bytes ") + name.toHex(' ') + u')';
+    return !e.notUtf8 ? e.name : e.name + QStringLiteral(" (bytes ") + name.toHex(' ') + u')';
 }
 
 } // namespace tessaly::test
