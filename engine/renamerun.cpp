@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <QStringList>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -296,8 +297,12 @@ void runFiles(RunMode mode, const RenameRules& rules, const QList<FileEntry>& ch
     // it does the first.
     const qsizetype first = proceed ? 0 : files.size() / 2;
     std::optional<NamesAhead> ahead;
-    if (files.size() >= SharedRun)
-        ahead.emplace(files, first, rules);
+    if (files.size() >= SharedRun) {
+        try {
+            ahead.emplace(files, first, rules);
+        } catch (const std::system_error&) { // no thread to be had: the run does it all
+        }
+    }
     for (qsizetype i = 0; i < files.size(); ++i) {
         const FileEntry& old = files[i];
         PositionFaults faults;

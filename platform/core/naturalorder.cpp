@@ -8,6 +8,7 @@
 #include <QCollator>
 #include <QLocale>
 #include <string_view>
+#include <system_error>
 #include <QtEndian>
 #include <thread>
 #include <vector>
@@ -258,8 +259,13 @@ std::vector<qsizetype> weightOrder(const Weights& weights, qsizetype count, Name
     const auto middle = ranked.begin() + (count >= SharedSort ? count / 2 : 0);
     {
         std::jthread firstHalf;
-        if (middle != ranked.begin())
-            firstHalf = std::jthread([&] { std::sort(ranked.begin(), middle, less); });
+        if (middle != ranked.begin()) {
+            try {
+                firstHalf = std::jthread([&] { std::sort(ranked.begin(), middle, less); });
+            } catch (const std::system_error&) { // no thread to be had: both halves here
+                std::sort(ranked.begin(), middle, less);
+            }
+        }
         std::sort(middle, ranked.end(), less);
     }
     std::inplace_merge(ranked.begin(), middle, ranked.end(), less);
