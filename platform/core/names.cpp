@@ -107,8 +107,12 @@ bool appendUtf8(QByteArray& out, QStringView text)
             std::memcpy(&four, u + i, sizeof four);
             if (four & 0xFF80FF80FF80FF80) // the same test in either byte order
                 break;
-            for (int k = 0; k < 4; ++k)
-                *o++ = char(u[i + k]);
+            // The low bytes of the four lanes, side by side in the same order of significance:
+            // stored in the machine's own byte order, they land in the units' order either way.
+            const quint32 bytes = quint32((four & 0xFF) | (four >> 8 & 0xFF00) |
+                                          (four >> 16 & 0xFF0000) | (four >> 24 & 0xFF000000));
+            std::memcpy(o, &bytes, sizeof bytes);
+            o += 4;
             i += 4;
         }
         if (i == n)
