@@ -17,17 +17,19 @@ QString quoted(const QString& name)
     return u'"' + name + u'"';
 }
 
-// "File "old" renamed to "new"", built in one piece: a run writes one per file.
-QString renamedLine(const QString& oldName, const QString& newName)
+// "File "old" renamed to "new"": a run writes one per file.
+void logRenamed(const RunSinks& sinks, const QString& oldName, const QString& newName)
 {
+    const QStringView pieces[] = {u"File \"", oldName, u"\" renamed to \"", newName, u"\""};
+    if (sinks.logPieces) {
+        sinks.logPieces(pieces);
+        return;
+    }
     QString line;
     line.reserve(26 + oldName.size() + newName.size());
-    line += u"File \"";
-    line += oldName;
-    line += u"\" renamed to \"";
-    line += newName;
-    line += u'"';
-    return line;
+    for (const QStringView piece : pieces)
+        line += piece;
+    sinks.logLine(line);
 }
 
 bool concernsTheFileAlone(int code)
@@ -108,7 +110,7 @@ GivenNames::GivenNames(std::function<bool()> foldsCase, qsizetype most)
 void GivenNames::add(const QString& newName)
 {
     if (m_exact.isEmpty())
-        m_exact.reserve(m_most);             // a run that renames nothing never gets here
+        m_exact.reserve(m_most); // a run that renames nothing never gets here
     m_exact.insert(newName);
     if (m_foldsCase.value_or(false))
         m_folded.insert(newName.toCaseFolded());
@@ -282,7 +284,7 @@ FileOutcome renameAndLog(const FileEntry& old, const FileEntry& to, const RunSin
     // A failed rename that is ignored renamed nothing, so it gets no "renamed to" line.
     if (!renamed)
         return FileOutcome::FailedIgnored;
-    runStep(report, [&] { sinks.logLine(renamedLine(old.name, to.name)); }); // b.
+    runStep(report, [&] { logRenamed(sinks, old.name, to.name); }); // b.
     return FileOutcome::Renamed;
 }
 

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <span>
 
 namespace tessaly {
 
@@ -103,6 +104,10 @@ struct RunSinks {
     std::function<void(PositionFaults)> previewFaults = {};
     // PROCEED, optional: what became of each chosen file, in order.
     std::function<void(FileOutcome)> outcome = {};
+    // PROCEED, optional: a "renamed to" line in its pieces, to be joined, so that a sink that
+    // keeps lines in a form of its own need not have them built first; without it the line
+    // goes to logLine.
+    std::function<void(std::span<const QStringView>)> logPieces = {};
 };
 
 // The names a PROCEED has given to files so far, as exact names (equal when their bytes are).

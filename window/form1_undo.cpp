@@ -131,6 +131,7 @@ void Form1::rerunRenames(RenameBatch& batch, bool undo)
                            fs.rename(folder, old.bytes(), newName);
                        }};
         sinks.outcome = [&](FileOutcome o) { renamed.push_back(o == FileOutcome::Renamed); };
+        sinks.logPieces = [&](std::span<const QStringView> pieces) { log.add(pieces); };
         runRenames(batch, undo, sinks, report);
         log.flush();
         if (undo)

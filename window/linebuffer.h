@@ -2,6 +2,7 @@
 
 #include "listbox.h"
 
+#include <span>
 #include <utility>
 
 namespace tessaly {
@@ -25,6 +26,17 @@ public:
             m_lines.append(line);
         else
             m_entries.append(FileEntry{line, {}});
+    }
+    void add(std::span<const QStringView> pieces)
+    {
+        if (m_linesOnly) {
+            m_lines.append(pieces);
+            return;
+        }
+        QString line;
+        for (const QStringView piece : pieces)
+            line += piece;
+        m_entries.append(FileEntry{line, {}});
     }
     void flush()
     {

@@ -28,6 +28,21 @@ void TextLines::append(QStringView line)
     m_lines.push_back({quint64(m_bytes.size()), utf16});
 }
 
+void TextLines::append(std::span<const QStringView> pieces)
+{
+    const qsizetype start = m_bytes.size();
+    for (const QStringView piece : pieces) {
+        if (!appendUtf8(m_bytes, piece)) { // a lone surrogate: the whole line as UTF-16
+            m_bytes.truncate(start);
+            for (const QStringView p : pieces)
+                m_bytes.append(reinterpret_cast<const char*>(p.utf16()), p.size() * 2);
+            m_lines.push_back({quint64(m_bytes.size()), true});
+            return;
+        }
+    }
+    m_lines.push_back({quint64(m_bytes.size()), false});
+}
+
 void TextLines::append(TextLines&& more)
 {
     if (isEmpty()) {

@@ -7,9 +7,9 @@
 #include <numeric>
 #include <QCollator>
 #include <QLocale>
+#include <QtEndian>
 #include <string_view>
 #include <system_error>
-#include <QtEndian>
 #include <thread>
 #include <vector>
 
@@ -60,9 +60,8 @@ public:
     {
         std::vector<char16_t> chars;
         for (char16_t u = 0x20; u <= Last; ++u)
-            if (u < 0x7F ||
-                (u >= 0xC0 && QChar(u).decompositionTag() == QChar::Canonical &&
-                 QChar(u).decomposition().size() == 2 && QChar(u).isLetter()))
+            if (u < 0x7F || (u >= 0xC0 && QChar(u).decompositionTag() == QChar::Canonical &&
+                             QChar(u).decomposition().size() == 2 && QChar(u).isLetter()))
                 chars.push_back(u);
         auto s = [](char16_t u) { return QString(QChar(u)); };
         // x and y share a primary weight when x+"z" sorts after y+"a" and y+"z" after x+"a".

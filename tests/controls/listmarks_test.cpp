@@ -94,9 +94,17 @@ TEST(ListLines, EveryLineReadsBackExactlyThroughEveryChange)
     for (int chunk = 0; chunk < 3; ++chunk) {
         TextLines lines;
         for (int i = 0; i < 7; ++i) {
-            const QString line = kinds[(chunk * 7 + i) % kinds.size()] + QString::number(i);
-            lines.append(line);
-            expected.append(line);
+            const QString kind = kinds[(chunk * 7 + i) % kinds.size()];
+            const QString n = QString::number(i);
+            if (i % 2) { // in pieces, as a run gives its "renamed to" lines
+                const QStringView pieces[] = {u"File \"", kind, u"\" to \"", n, u"\""};
+                lines.append(pieces);
+                expected.append(QStringLiteral("File \"") + kind + QStringLiteral("\" to \"") + n +
+                                u'"');
+            } else {
+                lines.append(kind + n);
+                expected.append(kind + n);
+            }
         }
         list.AddItems(std::move(lines));
     }
