@@ -136,9 +136,9 @@ void Form1::runChosenFiles(RunMode mode, RenameRules rules, RunErrorReport& repo
                    [&](const FileEntry& old, const QString& newName) {
                        renameOnce(given, done, old, newName);
                    }};
+    sinks.logPieces = [&](std::span<const QStringView> pieces) { log.add(pieces); };
     // A preview also tells what PROCEED would do with each file, judged from the folder's
     // names as the file list last read them (the folder is never read per keystroke).
-    sinks.logPieces = [&](std::span<const QStringView> pieces) { log.add(pieces); };
     const bool predict = mode == RunMode::Preview && showsActDir();
     std::vector<PositionFaults> faults;
     if (predict) {

@@ -21,11 +21,7 @@ QString TextLines::at(qsizetype index) const
 
 void TextLines::append(QStringView line)
 {
-    // A lone surrogate: the line is kept as its UTF-16 units instead.
-    const bool utf16 = !appendUtf8(m_bytes, line);
-    if (utf16)
-        m_bytes.append(reinterpret_cast<const char*>(line.utf16()), line.size() * 2);
-    m_lines.push_back({quint64(m_bytes.size()), utf16});
+    append(std::span(&line, 1));
 }
 
 void TextLines::append(std::span<const QStringView> pieces)
