@@ -115,6 +115,10 @@ QMap<QByteArray, QByteArray> readEntries(const QString& folder)
 
 bool createEntry(const QString& folder, const QByteArray& name, const QByteArray& content)
 {
+    // Only an entry of this folder: a name such as "../x" (a preview line, say) would reach
+    // another one behind the caller's back.
+    if (name.isEmpty() || name == "." || name == ".." || name.contains('/'))
+        return false;
     const QByteArray path = encodePath(folder) + '/' + name;
     if (content == folderMark)
         return ::mkdir(path.constData(), 0755) == 0;
