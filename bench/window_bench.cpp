@@ -42,7 +42,7 @@ namespace {
 class TimingFileSystem : public PosixFileSystem {
 public:
     double renameMs = 0;
-    void rename(const QString& folder, const QByteArray& oldName, const QString& newName) override
+    void rename(const QString& folder, const QByteArray& oldName, const NewName& newName) override
     {
         const auto start = std::chrono::steady_clock::now();
         PosixFileSystem::rename(folder, oldName, newName);

@@ -13,12 +13,11 @@ FileEntry entryOf(QByteArrayView bytes)
 
 } // namespace
 
-void RenameBatch::add(const QByteArray& before, const QString& after)
+void RenameBatch::add(QByteArrayView before, QByteArrayView after)
 {
-    m_names += before;
+    appendBytes(m_names, before);
     m_ends.push_back(m_names.size());
-    if (!appendUtf8(m_names, after))
-        m_names += encodePath(after); // lone surrogates stand for bytes that are not UTF-8
+    appendBytes(m_names, after);
     m_ends.push_back(m_names.size());
 }
 

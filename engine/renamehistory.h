@@ -27,8 +27,8 @@ public:
     const QString& folder() const { return m_folder; }
     qsizetype size() const { return qsizetype(m_ends.size() / 2); }
     bool isEmpty() const { return m_ends.empty(); }
-    // A file of the run renamed from `before` to the name `after` (as the run gave it).
-    void add(const QByteArray& before, const QString& after);
+    // A file of the run renamed from the bytes `before` to the bytes `after`.
+    void add(QByteArrayView before, QByteArrayView after);
 
     // Step i of taking the batch back: each file from its new name to its old, the last
     // renamed first.

@@ -17,19 +17,19 @@ QString quoted(const QString& name)
     return u'"' + name + u'"';
 }
 
-// "File "old" renamed to "new"": a run writes one per file.
-void logRenamed(const RunSinks& sinks, const QString& oldName, const QString& newName)
+// "File "old" renamed to "new"": a run writes one per file. Where the bytes the rename used
+// are the UTF-8 of both names, the line is made of them.
+void logRenamed(const RunSinks& sinks, const QString& oldName, const QString& newName,
+                const QByteArray& oldBytes, bool oldIsUtf8, const NewName& target)
 {
-    const QStringView pieces[] = {u"File \"", oldName, u"\" renamed to \"", newName, u"\""};
-    if (sinks.logPieces) {
-        sinks.logPieces(pieces);
+    if (sinks.logUtf8 && oldIsUtf8 && target.isUtf8()) {
+        const QByteArrayView pieces[] = {"File \"", oldBytes, "\" renamed to \"", target.bytes(),
+                                         "\""};
+        sinks.logUtf8(pieces);
         return;
     }
-    QString line;
-    line.reserve(26 + oldName.size() + newName.size());
-    for (const QStringView piece : pieces)
-        line += piece;
-    sinks.logLine(line);
+    sinks.logLine(QStringLiteral("File \"") + oldName + QStringLiteral("\" renamed to \"") +
+                  newName + u'"');
 }
 
 bool concernsTheFileAlone(int code)
@@ -265,12 +265,18 @@ FileOutcome renameAndLog(const FileEntry& old, const FileEntry& to, const RunSin
 {
     if (leavesAlone(old.name, to.name))
         return FileOutcome::LeftAlone;
+    // Both names are encoded once, for the rename, its history and its log line.
+    QByteArray oldBytes;
+    const bool oldIsUtf8 = !old.notUtf8 && appendUtf8(oldBytes, old.name);
+    if (!oldIsUtf8)
+        oldBytes = old.bytes();
+    const NewName target(exactName(to));
     // Exists, not found and bad name concern this file alone: they are logged and the run
     // goes on with the next file. Only the rename itself gives them that meaning.
     std::optional<int> code;
     const bool renamed = runStep(report, [&] { // a.
         try {
-            sinks.rename(old, exactName(to));
+            sinks.rename(old, oldBytes, target);
         } catch (const RunTimeError& error) {
             if (!concernsTheFileAlone(error.code()))
                 throw;
@@ -284,7 +290,8 @@ FileOutcome renameAndLog(const FileEntry& old, const FileEntry& to, const RunSin
     // A failed rename that is ignored renamed nothing, so it gets no "renamed to" line.
     if (!renamed)
         return FileOutcome::FailedIgnored;
-    runStep(report, [&] { logRenamed(sinks, old.name, to.name); }); // b.
+    runStep(report,
+            [&] { logRenamed(sinks, old.name, to.name, oldBytes, oldIsUtf8, target); }); // b.
     return FileOutcome::Renamed;
 }
 

@@ -96,18 +96,19 @@ enum class FileOutcome : quint8 {
 struct RunSinks {
     std::function<void(const QString&)> previewLine; // PREVIEW: one line per chosen file
     std::function<void(const QString&)> logLine;     // PROCEED: the log (lstResult)
-    // PROCEED: rename `old` (a chosen entry: name + original bytes) to newName; throws
-    // RunTimeError.
-    std::function<void(const FileEntry& old, const QString& newName)> rename;
+    // PROCEED: rename `old` (a chosen entry; `oldBytes` are its bytes on disk) to newName;
+    // throws RunTimeError.
+    std::function<void(const FileEntry& old, const QByteArray& oldBytes, const NewName& newName)>
+        rename;
     // PREVIEW, optional: right after each preview line, the position checks that failed for
     // its file (PROCEED logs them).
     std::function<void(PositionFaults)> previewFaults = {};
     // PROCEED, optional: what became of each chosen file, in order.
     std::function<void(FileOutcome)> outcome = {};
-    // PROCEED, optional: a "renamed to" line in its pieces, to be joined, so that a sink that
-    // keeps lines in a form of its own need not have them built first; without it the line
-    // goes to logLine.
-    std::function<void(std::span<const QStringView>)> logPieces = {};
+    // PROCEED, optional: a "renamed to" line as the pieces of its UTF-8, to be joined, made of
+    // the bytes the rename used, so that a sink that keeps lines as UTF-8 need not encode
+    // them; without it, or where a name's bytes are not its UTF-8, the line goes to logLine.
+    std::function<void(std::span<const QByteArrayView>)> logUtf8 = {};
 };
 
 // The names a PROCEED has given to files so far, as exact names (equal when their bytes are).

@@ -31,7 +31,7 @@ public:
     QList<FileEntry> files(const QString&) override { return unexpected<QList<FileEntry>>(); }
     QString currentFolder() override { return unexpected<QString>(); }
     void setCurrentFolder(const QString&) override { unexpected<int>(); }
-    void rename(const QString&, const QByteArray&, const QString&) override { unexpected<int>(); }
+    void rename(const QString&, const QByteArray&, const NewName&) override { unexpected<int>(); }
 
 private:
     template <typename T> static T unexpected()

@@ -92,7 +92,7 @@ private:
     bool foldsCase(const QString& folder);
     // The run's rename: in ActDir, each file at most once; `done` records it.
     void renameOnce(GivenNames& given, RenameBatch& done, const FileEntry& old,
-                    const QString& newName);
+                    const QByteArray& oldBytes, const NewName& newName);
     void refreshAfterProceed(RunErrorReport& report);
     // Marks each preview line with what PROCEED would do with its file.
     void markPreview(const RenameRules& rules, const std::vector<PositionFaults>& faults);

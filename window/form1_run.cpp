@@ -133,10 +133,10 @@ void Form1::runChosenFiles(RunMode mode, RenameRules rules, RunErrorReport& repo
     RenameBatch done(m_actDir);
     RunSinks sinks{[&](const QString& line) { preview.add(line); },
                    [&](const QString& line) { log.add(line); },
-                   [&](const FileEntry& old, const QString& newName) {
-                       renameOnce(given, done, old, newName);
+                   [&](const FileEntry& old, const QByteArray& oldBytes, const NewName& newName) {
+                       renameOnce(given, done, old, oldBytes, newName);
                    }};
-    sinks.logPieces = [&](std::span<const QStringView> pieces) { log.add(pieces); };
+    sinks.logUtf8 = [&](std::span<const QByteArrayView> pieces) { log.add(pieces); };
     // A preview also tells what PROCEED would do with each file, judged from the folder's
     // names as the file list last read them (the folder is never read per keystroke).
     const bool predict = mode == RunMode::Preview && showsActDir();
@@ -173,15 +173,14 @@ bool Form1::foldsCase(const QString& folder)
 }
 
 void Form1::renameOnce(GivenNames& given, RenameBatch& done, const FileEntry& old,
-                       const QString& newName)
+                       const QByteArray& oldBytes, const NewName& newName)
 {
     // Names are resolved in ActDir; a file is renamed at most once.
     if (given.contains(old))
         throw RunTimeError(ErrorCode::FileNotFound);
-    const QByteArray from = old.bytes(); // encoded once, for the rename and its history
-    m_fs.rename(m_actDir, from, newName);
-    given.add(newName);
-    done.add(from, newName);
+    m_fs.rename(m_actDir, oldBytes, newName);
+    given.add(newName.text());
+    done.add(oldBytes, newName.bytes());
 }
 
 void Form1::refreshAfterProceed(RunErrorReport& report)

@@ -127,11 +127,11 @@ void Form1::rerunRenames(RenameBatch& batch, bool undo)
         renamed.reserve(size_t(batch.size()));
         RunSinks sinks{{},
                        [&](const QString& line) { log.add(line); },
-                       [&](const FileEntry& old, const QString& newName) {
-                           fs.rename(folder, old.bytes(), newName);
+                       [&](const FileEntry&, const QByteArray& oldBytes, const NewName& newName) {
+                           fs.rename(folder, oldBytes, newName);
                        }};
         sinks.outcome = [&](FileOutcome o) { renamed.push_back(o == FileOutcome::Renamed); };
-        sinks.logPieces = [&](std::span<const QStringView> pieces) { log.add(pieces); };
+        sinks.logUtf8 = [&](std::span<const QByteArrayView> pieces) { log.add(pieces); };
         runRenames(batch, undo, sinks, report);
         log.flush();
         if (undo)

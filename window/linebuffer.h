@@ -27,16 +27,17 @@ public:
         else
             m_entries.append(FileEntry{line, {}});
     }
-    void add(std::span<const QStringView> pieces)
+    // A line as pieces of valid UTF-8.
+    void add(std::span<const QByteArrayView> pieces)
     {
         if (m_linesOnly) {
-            m_lines.append(pieces);
+            m_lines.appendUtf8(pieces);
             return;
         }
-        QString line;
-        for (const QStringView piece : pieces)
+        QByteArray line;
+        for (const QByteArrayView piece : pieces)
             line += piece;
-        m_entries.append(FileEntry{line, {}});
+        m_entries.append(FileEntry{QString::fromUtf8(line), {}});
     }
     void flush()
     {

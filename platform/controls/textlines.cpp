@@ -21,21 +21,16 @@ QString TextLines::at(qsizetype index) const
 
 void TextLines::append(QStringView line)
 {
-    append(std::span(&line, 1));
+    const bool utf16 = !tessaly::appendUtf8(m_bytes, line);
+    if (utf16) // a lone surrogate: the line as UTF-16
+        m_bytes.append(reinterpret_cast<const char*>(line.utf16()), line.size() * 2);
+    m_lines.push_back({quint64(m_bytes.size()), utf16});
 }
 
-void TextLines::append(std::span<const QStringView> pieces)
+void TextLines::appendUtf8(std::span<const QByteArrayView> pieces)
 {
-    const qsizetype start = m_bytes.size();
-    for (const QStringView piece : pieces) {
-        if (!appendUtf8(m_bytes, piece)) { // a lone surrogate: the whole line as UTF-16
-            m_bytes.truncate(start);
-            for (const QStringView p : pieces)
-                m_bytes.append(reinterpret_cast<const char*>(p.utf16()), p.size() * 2);
-            m_lines.push_back({quint64(m_bytes.size()), true});
-            return;
-        }
-    }
+    for (const QByteArrayView piece : pieces)
+        appendBytes(m_bytes, piece);
     m_lines.push_back({quint64(m_bytes.size()), false});
 }
 

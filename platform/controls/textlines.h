@@ -18,8 +18,8 @@ public:
     QString at(qsizetype index) const;
     void reserve(qsizetype lines) { m_lines.reserve(size_t(lines)); }
     void append(QStringView line);
-    // Appends one line made of these pieces.
-    void append(std::span<const QStringView> pieces);
+    // Appends one line made of these pieces of valid UTF-8.
+    void appendUtf8(std::span<const QByteArrayView> pieces);
     void append(TextLines&& more);
     // Keeps the lines whose flag is set, in order.
     void keep(const std::vector<bool>& keep);

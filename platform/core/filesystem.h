@@ -45,7 +45,7 @@ public:
     virtual void setCurrentFolder(const QString& folder) = 0;
     // Renames the file `oldName` of `folder` to `newName`, never replacing another file.
     virtual void rename(const QString& folder, const QByteArray& oldName,
-                        const QString& newName) = 0;
+                        const NewName& newName) = 0;
     // Whether names in `folder` compare without regard to case. A file system that cannot
     // tell answers false.
     virtual bool foldsCase(const QString& folder);

@@ -168,6 +168,16 @@ QString decodePath(const QByteArray& bytes)
     return out;
 }
 
+QByteArray FileEntry::bytes() const
+{
+    if (notUtf8)
+        return name.toLatin1();
+    QByteArray out;
+    if (!appendUtf8(out, name))
+        return name.toUtf8(); // a lone surrogate that no read made: UTF-8 has no form for it
+    return out;
+}
+
 QString exactName(const FileEntry& entry)
 {
     return entry.notUtf8 ? decodePath(entry.bytes()) : entry.name;
@@ -219,6 +229,17 @@ bool isExactName(QStringView text)
 QString exactName(const QString& newName)
 {
     return isExactName(newName) ? newName : decodePath(encodePath(newName));
+}
+
+NewName::NewName(const QString& text) : m_text(text)
+{
+    const UnitScan scan = scanUnits(text);
+    if (text.isEmpty() || (text.size() <= 2 && (text == u"." || text == u"..")) || scan.slashOrNul)
+        return;
+    m_utf8 = appendUtf8(m_bytes, text);
+    if (!m_utf8)
+        m_bytes = encodePath(text); // lone surrogates stand for bytes that are not UTF-8
+    m_valid = m_bytes.size() <= NAME_MAX;
 }
 
 NewNameCheck checkNewName(const QString& name)

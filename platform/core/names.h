@@ -2,6 +2,7 @@
 
 #include "nameset.h"
 
+#include <cstring>
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -20,7 +21,7 @@ struct FileEntry {
     QString name;
     bool notUtf8 = false; // the bytes on disk are name.toLatin1(), not name.toUtf8()
 
-    QByteArray bytes() const { return notUtf8 ? name.toLatin1() : name.toUtf8(); }
+    QByteArray bytes() const;
     friend bool operator==(const FileEntry&, const FileEntry&) = default;
 };
 
@@ -31,6 +32,15 @@ QString decodePath(const QByteArray& bytes);
 // Appends the UTF-8 of a text to `out`, in one pass; false, with `out` as it was, when the text
 // holds a lone surrogate, which UTF-8 cannot carry.
 bool appendUtf8(QByteArray& out, QStringView text);
+// Appends bytes to `out`: QByteArray's own append goes the long way, through insert.
+inline void appendBytes(QByteArray& out, QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    const qsizetype at = out.size();
+    out.resize(at + bytes.size());
+    std::memcpy(out.data() + at, bytes.data(), size_t(bytes.size()));
+}
 bool isValidUtf8(const char* data, qsizetype size);
 FileEntry decodeFileName(const char* data, qsizetype size);
 
@@ -49,6 +59,26 @@ struct NewNameCheck {
     bool exact;
 };
 NewNameCheck checkNewName(const QString& name);
+
+// A new name as a rename takes it, worked out once for the rename, its history and its log:
+// the text, whether it can name a file (see isValidNewName), and its bytes on disk. A text
+// converts to one.
+class NewName {
+public:
+    NewName(const QString& text);
+
+    const QString& text() const { return m_text; }
+    bool valid() const { return m_valid; }
+    const QByteArray& bytes() const { return m_bytes; }
+    // Whether the bytes are the UTF-8 of the text: it holds no lone surrogate.
+    bool isUtf8() const { return m_utf8; }
+
+private:
+    QString m_text;
+    QByteArray m_bytes;
+    bool m_valid = false;
+    bool m_utf8 = false;
+};
 
 // The names of every entry of a folder (files of every kind, dot files, subfolders) as one
 // read found them, compared the way that folder compares names: exactly, or without regard to

@@ -38,7 +38,7 @@ public:
     int attributes(const QString& path) override;
     QString currentFolder() override;
     void setCurrentFolder(const QString& folder) override;
-    void rename(const QString& folder, const QByteArray& oldName, const QString& newName) override;
+    void rename(const QString& folder, const QByteArray& oldName, const NewName& newName) override;
     bool foldsCase(const QString& folder) override;
     FolderListing listing(const QString& folder) override;
 

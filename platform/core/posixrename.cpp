@@ -204,12 +204,11 @@ PosixFileSystem::PosixFileSystem() : m_calls(&systemCalls()) {}
 PosixFileSystem::PosixFileSystem(RenameCalls& calls) : m_calls(&calls) {}
 
 void PosixFileSystem::rename(const QString& folder, const QByteArray& oldName,
-                             const QString& newName)
+                             const NewName& newName)
 {
-    const NewNameCheck check = checkNewName(newName);
-    if (!check.valid)
+    if (!newName.valid())
         throw RunTimeError(ErrorCode::BadFileName);
-    const QByteArray target = check.exact ? newName.toUtf8() : encodePath(newName);
+    const QByteArray& target = newName.bytes();
     if (!isBareName(oldName))
         throw RunTimeError(ErrorCode::FileNotFound);
     // In the current folder the names resolve without looking the folder up again: a run of

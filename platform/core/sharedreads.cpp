@@ -41,7 +41,7 @@ FolderListing SharedReads::listing(const QString& folder)
     return m_fs.listing(folder);
 }
 
-void SharedReads::rename(const QString& folder, const QByteArray& oldName, const QString& newName)
+void SharedReads::rename(const QString& folder, const QByteArray& oldName, const NewName& newName)
 {
     m_kept.reset();
     m_fs.rename(folder, oldName, newName);

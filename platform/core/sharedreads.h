@@ -25,7 +25,7 @@ public:
     int attributes(const QString& path) override { return m_fs.attributes(path); }
     QString currentFolder() override { return m_fs.currentFolder(); }
     void setCurrentFolder(const QString& folder) override { m_fs.setCurrentFolder(folder); }
-    void rename(const QString& folder, const QByteArray& oldName, const QString& newName) override;
+    void rename(const QString& folder, const QByteArray& oldName, const NewName& newName) override;
     bool foldsCase(const QString& folder) override { return m_fs.foldsCase(folder); }
     FolderListing listing(const QString& folder) override;
 

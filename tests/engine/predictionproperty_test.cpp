@@ -248,11 +248,11 @@ QStringList runCase(quint64 seed, QString& description, Tally& tally)
                   done.back().rangeLogged |= line.startsWith(u"Invalid position range: ");
                   done.back().insertLogged |= line.startsWith(u"Invalid position index: ");
               },
-              [&](const FileEntry& old, const QString& newName) {
+              [&](const FileEntry& old, const QByteArray& oldBytes, const NewName& newName) {
                   if (given.contains(old))
                       throw RunTimeError(ErrorCode::FileNotFound);
-                  fs.rename(folder.path(), old.bytes(), newName);
-                  given.add(newName);
+                  fs.rename(folder.path(), oldBytes, newName);
+                  given.add(newName.text());
               },
               {},
               [&](FileOutcome outcome) {

@@ -28,9 +28,9 @@ TEST(RenameBatch, UndoTakesTheLastRenameBackFirstAndRedoDoesTheFirstFirst)
 {
     RenameBatch batch(u8("/music"));
     const QByteArray latin1 = "Caf\xe9.mp3"; // not UTF-8: shown as Latin-1, renamed by its bytes
-    batch.add("a.mp3", u8("b.mp3"));
-    batch.add(latin1, u8("Café.mp3"));
-    batch.add("b.mp3", u8("c.mp3")); // took the name the first rename left
+    batch.add("a.mp3", "b.mp3");
+    batch.add(latin1, u8("Café.mp3").toUtf8());
+    batch.add("b.mp3", "c.mp3"); // took the name the first rename left
     EXPECT_EQ(texts(batch, true), QStringList({u8("c.mp3 -> b.mp3"), u8("Café.mp3 -> Café.mp3"),
                                                u8("b.mp3 -> a.mp3")}));
     EXPECT_EQ(texts(batch, false), QStringList({u8("a.mp3 -> b.mp3"), u8("Café.mp3 -> Café.mp3"),
@@ -56,9 +56,9 @@ TEST(RenameBatch, TakingBackLogsEachFileInTheRunsFormsAndNeverReplacesAFile)
     t.file(u8("b"), "newcomer");
     t.file(u8("c2"), "was c");
     RenameBatch batch(t.path());
-    batch.add("a", u8("A"));
-    batch.add("b", u8("B"));
-    batch.add("c", u8("c2"));
+    batch.add("a", "A");
+    batch.add("b", "B");
+    batch.add("c", "c2");
 
     PosixFileSystem fs;
     FakeMessageBox box;
@@ -68,8 +68,8 @@ TEST(RenameBatch, TakingBackLogsEachFileInTheRunsFormsAndNeverReplacesAFile)
     std::vector<FileOutcome> outcomes;
     RunSinks sinks{{},
                    [&](const QString& line) { log.append(line); },
-                   [&](const FileEntry& old, const QString& newName) {
-                       fs.rename(t.path(), old.bytes(), newName);
+                   [&](const FileEntry&, const QByteArray& oldBytes, const NewName& newName) {
+                       fs.rename(t.path(), oldBytes, newName);
                    }};
     sinks.outcome = [&](FileOutcome o) { outcomes.push_back(o); };
     runRenames(batch, true, sinks, report);

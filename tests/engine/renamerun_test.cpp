@@ -21,10 +21,11 @@ protected:
     RunSinks sinks{
         [this](const QString& line) { preview.append(line); },
         [this](const QString& line) { log.append(line); },
-        [this](const FileEntry& old, const QString& newName) {
+        [this](const FileEntry& old, const QByteArray& oldBytes, const NewName& newName) {
+            EXPECT_EQ(oldBytes, old.bytes());
             if (onRename)
-                onRename(old, newName);
-            renames.append({old.name, newName});
+                onRename(old, newName.text());
+            renames.append({old.name, newName.text()});
         },
     };
 
@@ -247,7 +248,7 @@ TEST_F(RenameRun, RenameGetsTheChosenEntryWithItsOriginalBytes)
     const QByteArray latin1 = QByteArray("caf\xe9.mp3");
     QList<FileEntry> seen;
     RunSinks own = sinks;
-    own.rename = [&](const FileEntry& old, const QString&) { seen.append(old); };
+    own.rename = [&](const FileEntry& old, const QByteArray&, const NewName&) { seen.append(old); };
     RenameRules rules;
     rules.upperSuffixOn = true;
     RunErrorReport report(box, end);

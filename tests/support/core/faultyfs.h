@@ -74,7 +74,7 @@ public:
         return PosixFileSystem::attributes(path);
     }
 
-    void rename(const QString& folder, const QByteArray& oldName, const QString& newName) override
+    void rename(const QString& folder, const QByteArray& oldName, const NewName& newName) override
     {
         ++renames;
         for (qsizetype i = 0; i < m_renameFaults.size(); ++i) {
