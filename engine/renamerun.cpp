@@ -109,22 +109,36 @@ GivenNames::GivenNames(std::function<bool()> foldsCase, qsizetype most)
 
 void GivenNames::add(const QString& newName)
 {
-    if (m_exact.isEmpty())
-        m_exact.reserve(m_most); // a run that renames nothing never gets here
-    m_exact.insert(newName);
-    if (m_foldsCase.value_or(false))
-        m_folded.insert(newName.toCaseFolded());
+    if (m_given.isEmpty()) { // a run that renames nothing never gets here
+        m_given.reserve(m_most);
+        m_exact.reserve(m_most);
+    }
+    m_given.append(newName);
+    if (!m_exact.insert(m_given.constLast()))
+        m_given.removeLast();
+    else if (m_foldsCase.value_or(false))
+        addFolded(newName);
+}
+
+void GivenNames::addFolded(const QString& name)
+{
+    m_givenFolded.append(name.toCaseFolded());
+    if (!m_folded.insert(m_givenFolded.constLast()))
+        m_givenFolded.removeLast();
 }
 
 bool GivenNames::contains(const FileEntry& chosen)
 {
-    if (m_exact.isEmpty())
+    if (m_given.isEmpty())
         return false;
     if (!m_foldsCase) { // asked once, after the first rename
         m_foldsCase = m_askFoldsCase();
-        if (*m_foldsCase)
-            for (const QString& given : std::as_const(m_exact))
-                m_folded.insert(given.toCaseFolded());
+        if (*m_foldsCase) {
+            m_givenFolded.reserve(m_most);
+            m_folded.reserve(m_most);
+            for (const QString& given : std::as_const(m_given))
+                addFolded(given);
+        }
     }
     const QString name = exactName(chosen);
     return m_exact.contains(name) || (*m_foldsCase && m_folded.contains(name.toCaseFolded()));

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "names.h"
+#include "nameset.h"
 #include "runtimeerror.h"
 #include "services.h"
 
 #include <functional>
 #include <optional>
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <span>
 
@@ -127,10 +127,17 @@ public:
     bool contains(const FileEntry& chosen);
 
 private:
+    void addFolded(const QString& name);
+
     std::function<bool()> m_askFoldsCase;
     const qsizetype m_most;
-    QSet<QString> m_exact;
-    QSet<QString> m_folded; // on a folder that ignores case
+    // The names given, and sets that refer to them: a set's table of a whole folder's names
+    // stays in the processor's caches between the renames' system calls, where a hash of
+    // strings would be fetched from memory twice a file.
+    QList<QString> m_given;
+    NameSet m_exact;
+    QList<QString> m_givenFolded; // on a folder that ignores case
+    NameSet m_folded;
     std::optional<bool> m_foldsCase;
 };
 

@@ -527,3 +527,32 @@ TEST_F(RenameRun, PreviewTellsEachFilesPositionFaultsWhereProceedLogsThem)
                                 u8("Invalid position range: 3 to 7"), renamed("x.mp3", "x.mp+3"),
                                 renamed("longer name.mp3", "lona+me.mp3")}));
 }
+
+TEST(GivenNames, AChosenNameAmongTheNamesGivenIsNoLongerItsFile)
+{
+    // On a folder that ignores case, another spelling of a given name finds that file too;
+    // names that are not UTF-8 compare by their bytes. The folder is asked once, after the
+    // first rename, and names given before and after the question count alike.
+    const FileEntry latin1{QString::fromLatin1("\xe9t\xe9.mp3"), true};
+    for (const bool folds : {false, true}) {
+        int asked = 0;
+        GivenNames given(
+            [&] {
+                ++asked;
+                return folds;
+            },
+            8);
+        EXPECT_FALSE(given.contains(FileEntry{QStringLiteral("a.mp3")}));
+        given.add(QStringLiteral("B.mp3"));
+        given.add(exactName(latin1));
+        EXPECT_TRUE(given.contains(FileEntry{QStringLiteral("B.mp3")})) << folds;
+        EXPECT_EQ(given.contains(FileEntry{QStringLiteral("b.mp3")}), folds);
+        EXPECT_TRUE(given.contains(latin1)) << folds;
+        EXPECT_FALSE(given.contains(FileEntry{QString::fromUtf8("été.mp3")}))
+            << "the UTF-8 of the same text is other bytes";
+        given.add(QStringLiteral("D.mp3"));
+        EXPECT_EQ(given.contains(FileEntry{QStringLiteral("d.mp3")}), folds);
+        EXPECT_FALSE(given.contains(FileEntry{QStringLiteral("c.mp3")}));
+        EXPECT_EQ(asked, 1);
+    }
+}
