@@ -23,8 +23,8 @@ void logRenamed(const RunSinks& sinks, const QString& oldName, const QString& ne
                 const QByteArray& oldBytes, bool oldIsUtf8, const NewName& target)
 {
     if (sinks.logUtf8 && oldIsUtf8 && target.isUtf8()) {
-        const QByteArrayView pieces[] = {"File \"", oldBytes, "\" renamed to \"", target.bytes(),
-                                         "\""};
+        const QByteArray newBytes = target.bytes();
+        const QByteArrayView pieces[] = {"File \"", oldBytes, "\" renamed to \"", newBytes, "\""};
         sinks.logUtf8(pieces);
         return;
     }
@@ -279,11 +279,12 @@ FileOutcome renameAndLog(const FileEntry& old, const FileEntry& to, const RunSin
 {
     if (leavesAlone(old.name, to.name))
         return FileOutcome::LeftAlone;
-    // Both names are encoded once, for the rename, its history and its log line.
-    QByteArray oldBytes;
-    const bool oldIsUtf8 = !old.notUtf8 && appendUtf8(oldBytes, old.name);
+    // Both names are encoded once, in place, for the rename, its history and its log line.
+    NameBytes encoded;
+    const bool oldIsUtf8 = !old.notUtf8 && encoded.setUtf8(old.name);
     if (!oldIsUtf8)
-        oldBytes = old.bytes();
+        encoded.set(old.bytes());
+    const QByteArray oldBytes = encoded.bytes();
     const NewName target(exactName(to));
     // Exists, not found and bad name concern this file alone: they are logged and the run
     // goes on with the next file. Only the rename itself gives them that meaning.

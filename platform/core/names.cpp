@@ -93,12 +93,18 @@ QByteArray encodePath(const QString& path)
 
 bool appendUtf8(QByteArray& out, QStringView text)
 {
-    // Written in place: a UTF-16 unit takes at most three bytes. Names and log lines are mostly
-    // ASCII, taken four units at a time.
+    // Written in place: a UTF-16 unit takes at most three bytes.
     const qsizetype start = out.size();
     out.resize(start + text.size() * 3);
-    char* const first = out.data() + start;
-    char* o = first;
+    const qsizetype written = writeUtf8(text, out.data() + start);
+    out.resize(written < 0 ? start : start + written);
+    return written >= 0;
+}
+
+qsizetype writeUtf8(QStringView text, char* out)
+{
+    // Names and log lines are mostly ASCII, taken four units at a time.
+    char* o = out;
     const char16_t* u = text.utf16();
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
@@ -134,12 +140,10 @@ bool appendUtf8(QByteArray& out, QStringView text)
             *o++ = char(0x80 | (p >> 6 & 0x3F));
             *o++ = char(0x80 | (p & 0x3F));
         } else {
-            out.resize(start);
-            return false;
+            return -1;
         }
     }
-    out.resize(start + (o - first));
-    return true;
+    return o - out;
 }
 
 QString decodePath(const QByteArray& bytes)
@@ -231,14 +235,45 @@ QString exactName(const QString& newName)
     return isExactName(newName) ? newName : decodePath(encodePath(newName));
 }
 
+bool NameBytes::setUtf8(QStringView text)
+{
+    m_long.clear();
+    if (text.size() > NAME_MAX) { // longer than any file's name
+        const bool utf8 = appendUtf8(m_long, text);
+        m_size = m_long.size();
+        return utf8;
+    }
+    const qsizetype written = writeUtf8(text, m_inline);
+    m_size = std::max(written, qsizetype(0));
+    m_inline[m_size] = '\0';
+    return written >= 0;
+}
+
+void NameBytes::set(const QByteArray& bytes)
+{
+    m_long.clear();
+    m_size = bytes.size();
+    if (m_size > qsizetype(sizeof m_inline) - 1) {
+        m_long = bytes;
+        return;
+    }
+    std::memcpy(m_inline, bytes.constData(), size_t(m_size));
+    m_inline[m_size] = '\0';
+}
+
+QByteArray NameBytes::bytes() const
+{
+    return QByteArray::fromRawData(m_long.isEmpty() ? m_inline : m_long.constData(), m_size);
+}
+
 NewName::NewName(const QString& text) : m_text(text)
 {
     const UnitScan scan = scanUnits(text);
     if (text.isEmpty() || (text.size() <= 2 && (text == u"." || text == u"..")) || scan.slashOrNul)
         return;
-    m_utf8 = appendUtf8(m_bytes, text);
+    m_utf8 = m_bytes.setUtf8(text);
     if (!m_utf8)
-        m_bytes = encodePath(text); // lone surrogates stand for bytes that are not UTF-8
+        m_bytes.set(encodePath(text)); // lone surrogates stand for bytes that are not UTF-8
     m_valid = m_bytes.size() <= NAME_MAX;
 }
 

@@ -2,6 +2,7 @@
 
 #include "nameset.h"
 
+#include <climits>
 #include <cstring>
 #include <QByteArray>
 #include <QList>
@@ -32,6 +33,9 @@ QString decodePath(const QByteArray& bytes);
 // Appends the UTF-8 of a text to `out`, in one pass; false, with `out` as it was, when the text
 // holds a lone surrogate, which UTF-8 cannot carry.
 bool appendUtf8(QByteArray& out, QStringView text);
+// Writes the UTF-8 of a text to `out`, which has room for three bytes a unit: the number of
+// bytes written, or -1 where the text holds a lone surrogate.
+qsizetype writeUtf8(QStringView text, char* out);
 // Appends bytes to `out`: QByteArray's own append goes the long way, through insert.
 inline void appendBytes(QByteArray& out, QByteArrayView bytes)
 {
@@ -60,6 +64,25 @@ struct NewNameCheck {
 };
 NewNameCheck checkNewName(const QString& name);
 
+// A name's bytes on disk, held in place: a file's name takes at most NAME_MAX bytes, so the
+// names of a rename need no allocation. A longer text, which no file can have, goes to the heap.
+class NameBytes {
+public:
+    NameBytes() { m_inline[0] = '\0'; }
+    // Holds the UTF-8 of `text`; false where UTF-8 cannot carry it (a lone surrogate).
+    bool setUtf8(QStringView text);
+    void set(const QByteArray& bytes);
+    qsizetype size() const { return m_size; }
+    // The bytes, followed by a NUL, as a QByteArray that refers to them: valid while this lives
+    // unchanged.
+    QByteArray bytes() const;
+
+private:
+    char m_inline[3 * NAME_MAX + 1]; // a unit takes at most three bytes
+    QByteArray m_long;
+    qsizetype m_size = 0;
+};
+
 // A new name as a rename takes it, worked out once for the rename, its history and its log:
 // the text, whether it can name a file (see isValidNewName), and its bytes on disk. A text
 // converts to one.
@@ -69,13 +92,14 @@ public:
 
     const QString& text() const { return m_text; }
     bool valid() const { return m_valid; }
-    const QByteArray& bytes() const { return m_bytes; }
+    // Valid while this lives.
+    QByteArray bytes() const { return m_bytes.bytes(); }
     // Whether the bytes are the UTF-8 of the text: it holds no lone surrogate.
     bool isUtf8() const { return m_utf8; }
 
 private:
     QString m_text;
-    QByteArray m_bytes;
+    NameBytes m_bytes;
     bool m_valid = false;
     bool m_utf8 = false;
 };

@@ -208,7 +208,7 @@ void PosixFileSystem::rename(const QString& folder, const QByteArray& oldName,
 {
     if (!newName.valid())
         throw RunTimeError(ErrorCode::BadFileName);
-    const QByteArray& target = newName.bytes();
+    const QByteArray target = newName.bytes();
     if (!isBareName(oldName))
         throw RunTimeError(ErrorCode::FileNotFound);
     // In the current folder the names resolve without looking the folder up again: a run of
