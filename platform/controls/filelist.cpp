@@ -39,20 +39,44 @@ void FileList::read(const QString& folder)
     const qsizetype namesBefore = m_names.size();
     m_model->setEntries({});
     m_names = {};
-    QList<FileEntry> shown = std::move(listing.files);
-    shown.removeIf([&](const FileEntry& e) { return !mask.matches(e.name); });
-    sortNatural(shown);
+    QList<FileEntry> files = std::move(listing.files);
+    std::vector<qsizetype> names = std::move(listing.fileNames);
+    if (names.size() != size_t(files.size()))
+        names.clear(); // a file system that does not tell: each name is looked up
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        if (!mask.matches(std::as_const(files)[i].name))
+            continue;
+        if (kept != i) {
+            files[kept] = std::move(files[i]);
+            if (!names.empty())
+                names[size_t(kept)] = names[size_t(i)];
+        }
+        ++kept;
+    }
+    files.resize(kept);
+    const std::vector<qsizetype> order = naturalOrderOf(files);
     // The texts again, allocated in the order shown: every preview walks them in that order,
     // and read in a disk folder's hash order they lie all over the heap. A third off each
     // preview of a large ext4 folder for a few milliseconds here. The folder's names then take
     // the copies, so that a name is held once, and the texts as read are freed. Their places lie
     // in that same hash order, and malloc would hand them out one by one to the next texts
     // allocated, the preview's new names; merged into free runs (glibc merges small free blocks
-    // at its next large request, such as the preview's), they are handed out in order.
-    for (FileEntry& e : shown)
-        e.name = QString(e.name.constData(), e.name.size());
-    for (const FileEntry& e : std::as_const(shown))
-        listing.names.share(e);
+    // at its next large request, such as the preview's), they are handed out in order. So every
+    // copy is made before any text is freed.
+    QList<FileEntry> shown;
+    shown.reserve(files.size());
+    for (const qsizetype i : order) {
+        const FileEntry& e = std::as_const(files)[i];
+        shown.append(FileEntry{QString(e.name.constData(), e.name.size()), e.notUtf8});
+    }
+    for (qsizetype k = 0; k < shown.size(); ++k) {
+        if (names.empty())
+            listing.names.share(shown[k]);
+        else
+            listing.names.share(names[size_t(order[size_t(k)])], shown[k]);
+    }
+    files = {};
 #ifdef __GLIBC__
     // Whole free pages go back to the system where a large folder gave way to a much smaller
     // one. Where the new texts take the places of the old, as after PROCEED, they would only

@@ -29,10 +29,12 @@ bool FileSystem::foldsCase(const QString&)
 
 FolderListing FileSystem::listing(const QString& folder)
 {
-    FolderListing out{files(folder), subfolders(folder), {}};
+    FolderListing out{files(folder), subfolders(folder), {}, {}};
     QList<QString> names;
-    for (const FileEntry& file : out.files)
+    for (const FileEntry& file : out.files) {
+        out.fileNames.push_back(names.size());
         names.append(exactName(file));
+    }
     names += out.folders;
     out.names = FolderNames(names, foldsCase(folder));
     return out;

@@ -25,6 +25,7 @@ struct FolderListing {
     QList<FileEntry> files;
     QStringList folders;
     FolderNames names;
+    std::vector<qsizetype> fileNames; // the place of each file's name among the names as read
 };
 
 // The file-system services the program needs. Every failure throws RunTimeError.

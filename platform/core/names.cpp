@@ -326,6 +326,19 @@ void FolderNames::share(const FileEntry& entry)
         m_keys.referTo(i, m_names[i]);
 }
 
+void FolderNames::share(qsizetype listed, const FileEntry& entry)
+{
+    if (m_foldsCase) {
+        share(entry); // names apart only in case were merged: the places moved
+        return;
+    }
+    if (entry.notUtf8)
+        return; // the folder holds such a name in another form
+    Q_ASSERT(m_names[listed] == entry.name);
+    m_names[listed] = entry.name;
+    m_keys.referTo(listed, m_names[listed]);
+}
+
 QString normalFolderPath(const QString& path)
 {
     if (path.isEmpty())

@@ -125,6 +125,8 @@ public:
     // Holds the name of this entry through the given copy of its text, dropping its own, so
     // that a folder's names are kept once, where the caller laid them out.
     void share(const FileEntry& entry);
+    // The same for the entry whose name was at `listed` among the names this was made of.
+    void share(qsizetype listed, const FileEntry& entry);
 
 private:
     QList<QString> m_names;  // by index

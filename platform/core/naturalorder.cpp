@@ -347,10 +347,10 @@ void sortNatural(QStringList& names)
     applyOrder(names, [&](qsizetype i) -> const QString& { return std::as_const(names)[i]; });
 }
 
-void sortNatural(QList<FileEntry>& entries)
+std::vector<qsizetype> naturalOrderOf(const QList<FileEntry>& entries)
 {
-    applyOrder(entries,
-               [&](qsizetype i) -> const QString& { return std::as_const(entries)[i].name; });
+    return naturalOrder(entries.size(),
+                        [&](qsizetype i) -> const QString& { return entries[i].name; });
 }
 
 } // namespace tessaly

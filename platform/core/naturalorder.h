@@ -3,6 +3,7 @@
 #include "filesystem.h"
 
 #include <QStringList>
+#include <vector>
 
 namespace tessaly {
 
@@ -10,6 +11,7 @@ namespace tessaly {
 // ("Track 2" before "Track 10"), in the system's language, or English where the system
 // has none (the C locale would silently turn the numeric order off).
 void sortNatural(QStringList& names);
-void sortNatural(QList<FileEntry>& entries);
+// The order in which entries read so: place i takes entry order[i].
+std::vector<qsizetype> naturalOrderOf(const QList<FileEntry>& entries);
 
 } // namespace tessaly

@@ -149,6 +149,7 @@ FolderListing PosixFileSystem::listing(const QString& folder)
         const qsizetype size = qsizetype(std::strlen(e.d_name));
         const Kind kind = isDotName(e) ? Kind::Other : kindOf(d.fd(), e);
         if (kind == Kind::File) {
+            out.fileNames.push_back(names.size());
             out.files.append(decodeFileName(e.d_name, size));
             names.append(exactName(out.files.constLast())); // shares the file's text
             return;
