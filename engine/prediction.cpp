@@ -1,5 +1,9 @@
 #include "prediction.h"
 
+#include <optional>
+#include <system_error>
+#include <thread>
+
 namespace tessaly {
 
 PredictionWords::PredictionWords(const RenameRules& rules)
@@ -41,7 +45,7 @@ QString PredictionWords::explain(const Prediction& prediction) const
 
 namespace {
 
-// What can be told of a file before the names taken matter, worked out a few files ahead.
+// What can be told of a file from its own names, before the names taken matter.
 struct FirstLook {
     Prediction::Outcome outcome = Prediction::LeftAlone; // or BadName, or Renamed if free
     bool exact = false;                                  // the new name is its own exact name
@@ -57,7 +61,8 @@ public:
         m_renamedAway.reserve(size_t(chosen.size()));
     }
 
-    // Looks at file `i` and starts loading the slots its lookups will read.
+    // Looks at file `i`. It only reads the file's own texts, so the files can be looked at from
+    // two threads while nothing else runs.
     FirstLook look(qsizetype i, const QString& newName) const
     {
         FirstLook look;
@@ -70,9 +75,15 @@ public:
         look.exact = check.exact;
         QString own;
         look.hash = NameSet::hashOf(keyOf(newName, look.exact, own));
+        return look;
+    }
+    // Starts loading the slots the lookups of a file that is renamed will read.
+    void prefetch(const FirstLook& look) const
+    {
+        if (look.outcome != Prediction::Renamed)
+            return;
         m_folder.prefetch(look.hash);
         m_given.prefetch(look.hash);
-        return look;
     }
     Prediction next(qsizetype i, const QString& newName, const FirstLook& look,
                     PositionFaults positions);
@@ -175,19 +186,36 @@ void predictOutcomes(const FolderNames& folder, const QList<FileEntry>& chosen,
                      const std::function<void(qsizetype file, const Prediction&)>& outcome)
 {
     Predictor predictor(folder, chosen);
-    // Each file is looked at a few files ahead, so that the slots its lookups read are loaded
-    // by the time they are needed: the tables of a large folder are out of the processor's
-    // caches, and waiting for each lookup in turn would take most of the time.
-    constexpr qsizetype ahead = 8;
     const qsizetype count = chosen.size();
-    FirstLook looks[ahead];
+    // First every file is looked at, which needs no other file: the second half in a second
+    // thread from 4,096 files on.
+    std::vector<FirstLook> looks(static_cast<size_t>(count));
+    const auto lookAt = [&](qsizetype from, qsizetype to) {
+        for (qsizetype i = from; i < to; ++i)
+            looks[size_t(i)] = predictor.look(i, lines[i].name);
+    };
+    {
+        qsizetype half = count;
+        std::optional<std::jthread> second;
+        if (count >= 4096) {
+            try {
+                second.emplace([&lookAt, count, half = count / 2] { lookAt(half, count); });
+                half = count / 2;
+            } catch (const std::system_error&) { // no thread to be had: this one does it all
+            }
+        }
+        lookAt(0, half);
+    } // joined
+    // Then the files in order. Each file's slots are loaded a few files ahead, so that they are
+    // there by the time its lookups need them: the tables of a large folder are out of the
+    // processor's caches, and waiting for each lookup in turn would take most of the time.
+    constexpr qsizetype ahead = 8;
     for (qsizetype i = 0; i < std::min(ahead, count); ++i)
-        looks[i] = predictor.look(i, lines[i].name);
+        predictor.prefetch(looks[size_t(i)]);
     for (qsizetype i = 0; i < count; ++i) {
-        const FirstLook look = looks[i % ahead];
         if (const qsizetype later = i + ahead; later < count)
-            looks[i % ahead] = predictor.look(later, lines[later].name);
-        outcome(i, predictor.next(i, lines[i].name, look, positions[size_t(i)]));
+            predictor.prefetch(looks[size_t(later)]);
+        outcome(i, predictor.next(i, lines[i].name, looks[size_t(i)], positions[size_t(i)]));
     }
 }
 
