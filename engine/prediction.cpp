@@ -1,8 +1,6 @@
 #include "prediction.h"
 
-#include <optional>
-#include <system_error>
-#include <thread>
+#include "halves.h"
 
 namespace tessaly {
 
@@ -187,25 +185,12 @@ void predictOutcomes(const FolderNames& folder, const QList<FileEntry>& chosen,
 {
     Predictor predictor(folder, chosen);
     const qsizetype count = chosen.size();
-    // First every file is looked at, which needs no other file: the second half in a second
-    // thread from 4,096 files on.
+    // First every file is looked at, which needs no other file, in two halves side by side.
     std::vector<FirstLook> looks(static_cast<size_t>(count));
-    const auto lookAt = [&](qsizetype from, qsizetype to) {
+    inTwoHalves(count, [&](qsizetype from, qsizetype to) {
         for (qsizetype i = from; i < to; ++i)
             looks[size_t(i)] = predictor.look(i, lines[i].name);
-    };
-    {
-        qsizetype half = count;
-        std::optional<std::jthread> second;
-        if (count >= 4096) {
-            try {
-                second.emplace([&lookAt, count, half = count / 2] { lookAt(half, count); });
-                half = count / 2;
-            } catch (const std::system_error&) { // no thread to be had: this one does it all
-            }
-        }
-        lookAt(0, half);
-    } // joined
+    });
     // Then the files in order. Each file's slots are loaded a few files ahead, so that they are
     // there by the time its lookups need them: the tables of a large folder are out of the
     // processor's caches, and waiting for each lookup in turn would take most of the time.

@@ -266,10 +266,21 @@ QByteArray NameBytes::bytes() const
     return QByteArray::fromRawData(m_long.isEmpty() ? m_inline : m_long.constData(), m_size);
 }
 
+namespace {
+
+// A name that can name an entry of a folder but for its length: not empty, "." or "..", and
+// without "/" or NUL, which would reach another folder or cut the name.
+bool isBareText(const QString& name, const UnitScan& scan)
+{
+    return !name.isEmpty() && !(name.size() <= 2 && (name == u"." || name == u"..")) &&
+           !scan.slashOrNul;
+}
+
+} // namespace
+
 NewName::NewName(const QString& text) : m_text(text)
 {
-    const UnitScan scan = scanUnits(text);
-    if (text.isEmpty() || (text.size() <= 2 && (text == u"." || text == u"..")) || scan.slashOrNul)
+    if (!isBareText(text, scanUnits(text)))
         return;
     m_utf8 = m_bytes.setUtf8(text);
     if (!m_utf8)
@@ -282,8 +293,7 @@ NewNameCheck checkNewName(const QString& name)
     const UnitScan scan = scanUnits(name);
     // "/" and NUL bytes come only from those characters. A UTF-16 unit takes at most 3 bytes,
     // so only a long name needs encoding to know its length.
-    const bool valid = !name.isEmpty() && !(name.size() <= 2 && (name == u"." || name == u"..")) &&
-                       !scan.slashOrNul &&
+    const bool valid = isBareText(name, scan) &&
                        (name.size() * 3 <= NAME_MAX || encodePath(name).size() <= NAME_MAX);
     return {valid, !scan.surrogate};
 }

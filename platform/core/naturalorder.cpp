@@ -1,5 +1,7 @@
 #include "naturalorder.h"
 
+#include "halves.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -9,8 +11,6 @@
 #include <QLocale>
 #include <QtEndian>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace tessaly {
@@ -234,9 +234,6 @@ private:
     std::vector<quint32> m_starts;
 };
 
-// A list this long is sorted in two halves at once, one of them in a second thread.
-constexpr qsizetype SharedSort = 4096;
-
 // The order of the weights: primary keys, then accents, then code units, so that names equal
 // to the collator keep a fixed order. Empty when a name has no key of its own. The comparison
 // only reads, so both halves of a long list are sorted at the same time and then merged.
@@ -255,19 +252,12 @@ std::vector<qsizetype> weightOrder(const Weights& weights, qsizetype count, Name
             return c < 0;
         return nameOf(a.index) < nameOf(b.index);
     };
-    const auto middle = ranked.begin() + (count >= SharedSort ? count / 2 : 0);
-    {
-        std::jthread firstHalf;
-        if (middle != ranked.begin()) {
-            try {
-                firstHalf = std::jthread([&] { std::sort(ranked.begin(), middle, less); });
-            } catch (const std::system_error&) { // no thread to be had: both halves here
-                std::sort(ranked.begin(), middle, less);
-            }
-        }
-        std::sort(middle, ranked.end(), less);
-    }
-    std::inplace_merge(ranked.begin(), middle, ranked.end(), less);
+    inTwoHalves(count, [&](qsizetype from, qsizetype to) {
+        std::sort(ranked.begin() + from, ranked.begin() + to, less);
+    });
+    // A list sorted whole is two sorted halves as well.
+    std::inplace_merge(ranked.begin(), ranked.begin() + (count >= SharedHalves ? count / 2 : 0),
+                       ranked.end(), less);
     std::vector<qsizetype> order(static_cast<size_t>(count));
     for (size_t i = 0; i < ranked.size(); ++i)
         order[i] = ranked[i].index;
