@@ -283,8 +283,12 @@ NewName::NewName(const QString& text) : m_text(text)
     if (!isBareText(text, scanUnits(text)))
         return;
     m_utf8 = m_bytes.setUtf8(text);
-    if (!m_utf8)
-        m_bytes.set(encodePath(text)); // lone surrogates stand for bytes that are not UTF-8
+    if (!m_utf8) {
+        // Lone surrogates stand for bytes that are not UTF-8, or for none at all: the text is
+        // the one its bytes read back as, so that names given compare with names read.
+        m_bytes.set(encodePath(text));
+        m_text = decodePath(m_bytes.bytes());
+    }
     m_valid = m_bytes.size() <= NAME_MAX;
 }
 

@@ -84,8 +84,8 @@ private:
 };
 
 // A new name as a rename takes it, worked out once for the rename, its history and its log:
-// the text, whether it can name a file (see isValidNewName), and its bytes on disk. A text
-// converts to one.
+// the text as an exact name (see exactName), whether it can name a file (see isValidNewName),
+// and its bytes on disk. A text converts to one.
 class NewName {
 public:
     NewName(const QString& text);

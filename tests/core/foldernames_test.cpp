@@ -100,6 +100,7 @@ TEST(NewNames, ValidNamesAreThoseAFileCanBeGiven)
         SCOPED_TRACE(c.what);
         EXPECT_EQ(isValidNewName(c.name), c.valid);
         EXPECT_EQ(checkNewName(c.name).valid, c.valid);
+        EXPECT_EQ(NewName(c.name).valid(), c.valid);
         // What the rename itself checks: the bytes it would write.
         const QByteArray bytes = encodePath(c.name);
         const bool bytesValid = !bytes.isEmpty() && bytes != "." && bytes != ".." &&
@@ -157,12 +158,17 @@ TEST(NewNames, ExactNamesAreEqualExactlyWhenTheirBytesAre)
         {"a byte that is not UTF-8", QStringLiteral("caf") + unit(0xDCE9)},
         {"bytes that make UTF-8", unit(0xDCC3) + unit(0xDCA9)},
         {"a pair of a high surrogate and a byte", unit(0xD83C) + unit(0xDCB5)},
+        {"half of a pair, which stands for no byte", u8("ßß") + unit(0xDE00) + u8(".txt")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         // The exact name reads back from the bytes a rename would write.
         EXPECT_EQ(exactName(c.text), decodePath(encodePath(c.text)));
         EXPECT_EQ(encodePath(exactName(c.text)), encodePath(c.text));
+        // A rename's new name is that exact name, with those bytes.
+        const NewName given(c.text);
+        EXPECT_EQ(given.text(), exactName(c.text));
+        EXPECT_EQ(given.bytes(), encodePath(c.text));
         if (isExactName(c.text)) {
             EXPECT_EQ(exactName(c.text), c.text);
         }
