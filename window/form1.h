@@ -90,8 +90,9 @@ private:
     // Whether the file list shows ActDir (its last read then knows the folder's names).
     bool showsActDir() const;
     bool foldsCase(const QString& folder);
-    // The run's rename: in ActDir, each file at most once; `done` records it.
-    void renameOnce(GivenNames& given, RenameBatch& done, const FileEntry& old,
+    // The run's rename: in ActDir, each file at most once; `done` records it, the run's entry
+    // in the history from its first rename on.
+    void renameOnce(GivenNames& given, RenameBatch*& done, const FileEntry& old,
                     const QByteArray& oldBytes, const NewName& newName);
     void refreshAfterProceed(RunErrorReport& report);
     // Marks each preview line with what PROCEED would do with its file.
@@ -136,8 +137,10 @@ private:
     // Renames the batch's files back (undo) or again, as a run of their own, and keeps in it
     // only the files whose rename went through.
     void rerunRenames(RenameBatch& batch, bool undo);
-    // A PROCEED's renames become the newest entry of the history (undone ones are dropped).
-    void rememberRenames(RenameBatch done);
+    // A PROCEED that renames becomes the newest entry of the history as its first file is
+    // renamed: the entries undone are dropped then, before the run's names pile up. It fills
+    // the batch returned as it goes on.
+    RenameBatch& startHistoryEntry();
     void showAfterRenames(RunErrorReport& report, const QString& folder);
 
     // A failure in a browser handler: warn, then put the browser on the nearest readable

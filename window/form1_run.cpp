@@ -130,7 +130,7 @@ void Form1::runChosenFiles(RunMode mode, RenameRules rules, RunErrorReport& repo
 {
     const qsizetype files = lstChoice->ListCount();
     GivenNames given([this] { return foldsCase(m_actDir); }, files);
-    RenameBatch done(m_actDir);
+    RenameBatch* done = nullptr;
     RunSinks sinks{[&](const QString& line) { preview.add(line); },
                    [&](const QString& line) { log.add(line); },
                    [&](const FileEntry& old, const QByteArray& oldBytes, const NewName& newName) {
@@ -150,7 +150,6 @@ void Form1::runChosenFiles(RunMode mode, RenameRules rules, RunErrorReport& repo
     log.flush();
     if (predict)
         m_marks.ran(std::move(rules), std::move(faults));
-    rememberRenames(std::move(done));
 }
 
 void Form1::readPositions(RunErrorReport& report, RenameRules& rules)
@@ -172,7 +171,7 @@ bool Form1::foldsCase(const QString& folder)
     return showsActDir() ? flFile->folderNames().foldsCase() : m_fs.foldsCase(folder);
 }
 
-void Form1::renameOnce(GivenNames& given, RenameBatch& done, const FileEntry& old,
+void Form1::renameOnce(GivenNames& given, RenameBatch*& done, const FileEntry& old,
                        const QByteArray& oldBytes, const NewName& newName)
 {
     // Names are resolved in ActDir; a file is renamed at most once.
@@ -180,7 +179,9 @@ void Form1::renameOnce(GivenNames& given, RenameBatch& done, const FileEntry& ol
         throw RunTimeError(ErrorCode::FileNotFound);
     m_fs.rename(m_actDir, oldBytes, newName);
     given.add(newName.text());
-    done.add(oldBytes, newName.bytes());
+    if (!done)
+        done = &startHistoryEntry();
+    done->add(oldBytes, newName.bytes());
 }
 
 void Form1::refreshAfterProceed(RunErrorReport& report)

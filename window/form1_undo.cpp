@@ -30,6 +30,7 @@ public:
     {
         setText(QStringLiteral("Renames in ") + m_batch.folder());
     }
+    RenameBatch& batch() { return m_batch; }
     void undo() override { m_form.rerunRenames(m_batch, true); }
     void redo() override
     {
@@ -105,10 +106,11 @@ void Form1::mnuPopUplstResultRedo_Click()
     m_history->redo();
 }
 
-void Form1::rememberRenames(RenameBatch done)
+RenameBatch& Form1::startHistoryEntry()
 {
-    if (!done.isEmpty())
-        m_history->push(new RenamesCommand(*this, std::move(done)));
+    auto* entry = new RenamesCommand(*this, RenameBatch(m_actDir));
+    m_history->push(entry);
+    return entry->batch();
 }
 
 void Form1::rerunRenames(RenameBatch& batch, bool undo)

@@ -71,9 +71,12 @@ TEST_F(UndoTest, TheResultListsMenuTakesAProceedBackAndDoesItAgain)
     EXPECT_EQ(lines("lstResult"), strings({"File \"a_b.mp3\" renamed to \"a b.mp3\"",
                                            "File \"c_d.mp3\" renamed to \"c d.mp3\""}));
 
-    // A PROCEED after an undo drops what was undone; one that renames nothing adds nothing.
+    // A PROCEED after an undo drops what was undone, but only one that renames; one that
+    // renames nothing adds nothing.
     undo()->trigger();
     check("chkCapi")->setValue(0);
+    proceed(); // no rule is on
+    EXPECT_TRUE(redo()->isEnabled());
     proceedReplacing();
     EXPECT_FALSE(redo()->isEnabled());
     proceed(); // no rule is on any more
