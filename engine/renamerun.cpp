@@ -85,6 +85,7 @@ RunErrorReport::Next RunErrorReport::report(const RunTimeError& error)
 {
     if (m_beforeShow)
         m_beforeShow();
+    m_shown = true;
     switch (m_box.runTimeError(errorReportText(error), errorReportTitle)) {
     case MessageBoxService::Retry:
         return Next::Retry;

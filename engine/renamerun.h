@@ -52,11 +52,14 @@ public:
     // then throws RunEnded; Retry/Ignore are returned. beforeShow runs first (the window flushes
     // buffered list lines there so the lists on screen are up to date while the box is up).
     Next report(const RunTimeError& error);
+    // Whether a box was shown: its event loop may have let anything change meanwhile.
+    bool shown() const { return m_shown; }
 
 private:
     MessageBoxService& m_box;
     ProgramEnd& m_end;
     std::function<void()> m_beforeShow;
+    bool m_shown = false;
 };
 
 // Runs one numbered step: retries it while the report answers Retry; returns true when the

@@ -121,6 +121,8 @@ private:
     void selectWholeText(TextBox* box);
     void normaliseAndPreview(TextBox* box, CheckBox* rule);
     void tickAndPreview(CheckBox* rule);
+    // The PREVIEW after an edit, unless the edit raised a clean one since `previewed`.
+    void previewAgainUnless(quint64 previewed);
 
     // chosen-files list
     void lstChoice_KeyDown(int KeyCode, int Shift);
@@ -171,6 +173,9 @@ private:
     bool m_recovering = false;
     bool m_ended = false; // the error report ended the program (seen only where ending returns)
     PreviewMarks m_marks;
+    // PREVIEWs that ran to their end without showing a box: their lines are what a PREVIEW
+    // would show again as long as nothing has changed since.
+    quint64 m_cleanPreviews = 0;
     const QString m_decimalPoint; // the system locale's, for the position fields' numbers
 
     // The controls, in tab order. Owned by the window (Qt parent); each carries its name as

@@ -118,6 +118,8 @@ void Form1::cmdGo_Click(int Index)
         readPositions(report, rules); // 6. to 8.
 
         runChosenFiles(mode, std::move(rules), report, preview, log); // 9. to 21.
+        if (mode == RunMode::Preview && !report.shown())
+            ++m_cleanPreviews;
         if (mode == RunMode::Proceed)
             refreshAfterProceed(report); // 22.
     } catch (const RunEnded&) {
