@@ -63,15 +63,23 @@ QString newNameOf(const QString& name)
 double baselineMs(const QString& under, int count)
 {
     MusicFolder folder(under, count);
-    QList<QByteArray> from, to;
+    // Each file's old and new name, NUL-terminated, one after the other in one block: the
+    // bench's own names neither slow the loop down nor scatter the heap of the window measured.
+    std::vector<char> names;
     for (int i = 0; i < count; ++i) {
-        from.append(MusicFolder::nameOf(i).toUtf8());
-        to.append(newNameOf(MusicFolder::nameOf(i)).toUtf8());
+        for (const QString& name : {MusicFolder::nameOf(i), newNameOf(MusicFolder::nameOf(i))}) {
+            const QByteArray bytes = name.toUtf8();
+            names.insert(names.end(), bytes.constData(), bytes.constData() + bytes.size() + 1);
+        }
     }
     const int dir = ::open(QFile::encodeName(folder.path()).constData(), O_RDONLY | O_DIRECTORY);
     const double ms = milliseconds([&] {
-        for (int i = 0; i < count; ++i)
-            renameat2(dir, from[i].constData(), dir, to[i].constData(), RENAME_NOREPLACE);
+        const char* from = names.data();
+        for (int i = 0; i < count; ++i) {
+            const char* to = from + std::strlen(from) + 1;
+            renameat2(dir, from, dir, to, RENAME_NOREPLACE);
+            from = to + std::strlen(to) + 1;
+        }
     });
     ::close(dir);
     return ms;
