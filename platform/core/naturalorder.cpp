@@ -6,6 +6,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <memory>
 #include <numeric>
 #include <QCollator>
 #include <QLocale>
@@ -93,14 +94,17 @@ public:
         m_digit = m_primary[u'0'];
     }
 
-    // Appends the primary key of a name to `out`: its characters' weights, each run of digits
-    // as the digit weight, the count of its digits without leading zeros, then the digits
-    // (numbers compare by value). Every unit is at least 1. False, with `out` as it was, when
-    // the name has a character without a known weight, or a run of digits longer than the
-    // collator reads as one number.
-    bool appendPrimaryKey(QStringView name, std::vector<char16_t>& out) const
+    // The most units the key of a name of `size` units can take: one a character, and two
+    // more a run of digits, of which there is at most one in two characters.
+    static size_t mostKeyUnits(qsizetype size) { return size_t(size) + size_t(size + 1) / 2 * 2; }
+
+    // Writes the primary key of a name at `out`, which has room for mostKeyUnits of it: its
+    // characters' weights, each run of digits as the digit weight, the count of its digits
+    // without leading zeros, then the digits (numbers compare by value). Every unit is at
+    // least 1. Returns the end of the key, or null when the name has a character without a
+    // known weight, or a run of digits longer than the collator reads as one number.
+    char16_t* writePrimaryKey(QStringView name, char16_t* out) const
     {
-        const size_t before = out.size();
         const char16_t* u = name.utf16();
         const qsizetype n = name.size();
         for (qsizetype i = 0; i < n;) {
@@ -109,28 +113,24 @@ public:
                 qsizetype j = i;
                 while (j < n && u[j] >= u'0' && u[j] <= u'9')
                     ++j;
-                if (j - i > MaxDigits) {
-                    out.resize(before);
-                    return false;
-                }
+                if (j - i > MaxDigits)
+                    return nullptr;
                 qsizetype first = i;
                 while (first < j - 1 && u[first] == u'0')
                     ++first;
-                out.push_back(m_digit);
-                out.push_back(char16_t(j - first));
+                *out++ = m_digit;
+                *out++ = char16_t(j - first);
                 for (qsizetype k = first; k < j; ++k)
-                    out.push_back(char16_t(u[k] - '0' + 1));
+                    *out++ = char16_t(u[k] - '0' + 1);
                 i = j;
                 continue;
             }
-            if (c > Last || m_primary[c] == Unknown) {
-                out.resize(before);
-                return false;
-            }
-            out.push_back(m_primary[c]);
+            if (c > Last || m_primary[c] == Unknown)
+                return nullptr;
+            *out++ = m_primary[c];
             ++i;
         }
-        return true;
+        return out;
     }
 
     // Compares the accents of two names whose primary keys are equal.
@@ -186,20 +186,23 @@ public:
         qsizetype index;
     };
 
-    // False when a name has no key of its own (see Weights::appendPrimaryKey).
+    // False when a name has no key of its own (see Weights::writePrimaryKey).
     template <typename NameOf> bool build(const Weights& weights, qsizetype count, NameOf nameOf)
     {
-        // A key has a unit per character, and two more per run of digits.
-        size_t units = 0;
+        // Room for the longest keys the names can have, of which the pages the keys do not
+        // reach are never touched; the keys are written straight into it.
+        size_t most = 0;
         for (qsizetype i = 0; i < count; ++i)
-            units += size_t(nameOf(i).size()) + 4;
-        m_units.reserve(units);
+            most += Weights::mostKeyUnits(nameOf(i).size());
+        m_units.reset(new char16_t[most]);
         m_starts.reserve(size_t(count) + 1);
         m_starts.push_back(0);
+        char16_t* end = m_units.get();
         for (qsizetype i = 0; i < count; ++i) {
-            if (!weights.appendPrimaryKey(nameOf(i), m_units))
+            end = weights.writePrimaryKey(nameOf(i), end);
+            if (!end)
                 return false;
-            m_starts.push_back(quint32(m_units.size()));
+            m_starts.push_back(quint32(end - m_units.get()));
         }
         return true;
     }
@@ -225,12 +228,12 @@ public:
         const quint32 sa = m_starts[size_t(a.index)], ea = m_starts[size_t(a.index) + 1];
         const quint32 sb = m_starts[size_t(b.index)], eb = m_starts[size_t(b.index) + 1];
         const quint32 skip = std::min({ea - sa, eb - sb, quint32(4)});
-        return compareUnits(m_units.data() + sa + skip, ea - sa - skip, m_units.data() + sb + skip,
+        return compareUnits(m_units.get() + sa + skip, ea - sa - skip, m_units.get() + sb + skip,
                             eb - sb - skip);
     }
 
 private:
-    std::vector<char16_t> m_units;
+    std::unique_ptr<char16_t[]> m_units;
     std::vector<quint32> m_starts;
 };
 
@@ -273,8 +276,8 @@ bool weightsAgree(const QCollator& collator, const Weights& weights)
     QList<QString> chars;
     for (char16_t u = 0x20; u <= Weights::Last; ++u) {
         const QString c(QChar{u});
-        std::vector<char16_t> key;
-        if (weights.appendPrimaryKey(c, key))
+        char16_t key[3];
+        if (weights.writePrimaryKey(c, key))
             chars.append(c);
     }
     QList<QString> names;

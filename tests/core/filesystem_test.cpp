@@ -324,10 +324,13 @@ TEST(NaturalOrder, GivesExactlyTheCollatorsOrder)
         sortNatural(sorted);
         ASSERT_EQ(sorted, collatorSorted(names)) << "round " << round;
     }
-    // The collator reads at most 254 digits as one number.
-    const QStringList longNumbers = {QString(299, u'9'), u'1' + QString(299, u'0'),
-                                     QStringLiteral("5")};
-    QStringList sorted = longNumbers;
-    sortNatural(sorted);
-    EXPECT_EQ(sorted, collatorSorted(longNumbers));
+    // The collator reads at most 254 digits as one number; digits every other character give
+    // the longest keys names of their length can have.
+    for (const QStringList& edges :
+         {QStringList{QString(299, u'9'), u'1' + QString(299, u'0'), QStringLiteral("5")},
+          QStringList{QStringLiteral("0a0a0"), QStringLiteral("1a1"), QStringLiteral("9.9")}}) {
+        QStringList sorted = edges;
+        sortNatural(sorted);
+        EXPECT_EQ(sorted, collatorSorted(edges));
+    }
 }
