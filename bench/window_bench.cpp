@@ -242,9 +242,9 @@ long peakResidentKiB()
     return u.ru_maxrss;
 }
 
-// Instructions of one PREVIEW, of the prediction within it, of one keystroke (two nested
-// previews, one prediction) and of one PROCEED over 10,000 names, counted by callgrind: repeatable
-// whatever else the machine is doing.
+// Instructions of one PREVIEW, of the prediction within it, of one keystroke into a rule's
+// field whose box is clear (one preview, one prediction) and of one PROCEED over 10,000 names,
+// counted by callgrind: repeatable whatever else the machine is doing.
 int callgrindFigures(const char* self)
 {
     for (const char* what : {"browse", "preview", "prediction", "keystroke", "proceed"}) {
