@@ -50,7 +50,8 @@ void Form1::txtAft_GotFocus()
 }
 
 // The number normal form: the write re-enters this handler once, which finds the text already
-// normal, writes the same text (raising nothing) and ends; both runs preview.
+// normal, writes the same text (raising nothing) and previews; the outer run previews again
+// only where that preview showed a box.
 void Form1::normaliseAndPreview(TextBox* box, CheckBox* rule)
 {
     const auto once = m_marks.hold();
