@@ -11,8 +11,9 @@ constexpr qsizetype SharedHalves = 4096;
 
 // Runs `work(from, to)` over [0, count): from SharedHalves on, the first half here and the
 // second in a thread of its own, both done when it returns; for fewer, or where no thread is to
-// be had, all of it here. The two halves may share data only to read it.
-template <typename Work> void inTwoHalves(qsizetype count, Work work)
+// be had, all of it here. The two halves may share data only to read it. Returns where the
+// first half ended: `count` where it was all done here.
+template <typename Work> qsizetype inTwoHalves(qsizetype count, Work work)
 {
     qsizetype here = count;
     std::jthread second;
@@ -24,6 +25,7 @@ template <typename Work> void inTwoHalves(qsizetype count, Work work)
         }
     }
     work(0, here);
+    return here;
 }
 
 } // namespace tessaly

@@ -255,12 +255,10 @@ std::vector<qsizetype> weightOrder(const Weights& weights, qsizetype count, Name
             return c < 0;
         return nameOf(a.index) < nameOf(b.index);
     };
-    inTwoHalves(count, [&](qsizetype from, qsizetype to) {
+    const qsizetype middle = inTwoHalves(count, [&](qsizetype from, qsizetype to) {
         std::sort(ranked.begin() + from, ranked.begin() + to, less);
     });
-    // A list sorted whole is two sorted halves as well.
-    std::inplace_merge(ranked.begin(), ranked.begin() + (count >= SharedHalves ? count / 2 : 0),
-                       ranked.end(), less);
+    std::inplace_merge(ranked.begin(), ranked.begin() + middle, ranked.end(), less);
     std::vector<qsizetype> order(static_cast<size_t>(count));
     for (size_t i = 0; i < ranked.size(); ++i)
         order[i] = ranked[i].index;
