@@ -1,6 +1,6 @@
-#include "form1.h"
-#include "posixfilesystem.h"
-#include "qtservices.h"
+#include "controls/qtservices.h"
+#include "core/posixfilesystem.h"
+#include "window/form1.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "posixfilesystem.h"
-#include "services.h"
+#include "core/posixfilesystem.h"
+#include "core/services.h"
 #include "testsupport.h"
 
 #include <chrono>

@@ -1,9 +1,9 @@
 // Points the window's browser at a folder of N files and times it until the file list and the
 // chosen-files list are filled. Prints the median of several runs.
 #include "benchsupport.h"
-#include "folderlist.h"
-#include "form1.h"
-#include "listbox.h"
+#include "controls/folderlist.h"
+#include "controls/listbox.h"
+#include "window/form1.h"
 
 #include <cstdio>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // Times the core of a preview run over N chosen names: replace every "_" by a blank,
 // capitalize the words and lower the suffix, the lines going into a list. Prints the median.
 #include "benchsupport.h"
-#include "renamerun.h"
+#include "engine/renamerun.h"
 
 #include <cstdio>
 #include <cstdlib>

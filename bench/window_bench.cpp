@@ -8,14 +8,14 @@
 //       instructions of one PREVIEW, of its prediction alone, of one keystroke and of one
 //       PROCEED (without the kernel's work) over 10,000 names
 #include "benchsupport.h"
-#include "filelist.h"
-#include "folderlist.h"
-#include "form1.h"
-#include "listbox.h"
-#include "nameedit.h"
-#include "prediction.h"
-#include "simplecontrols.h"
-#include "textbox.h"
+#include "controls/filelist.h"
+#include "controls/folderlist.h"
+#include "controls/listbox.h"
+#include "controls/simplecontrols.h"
+#include "controls/textbox.h"
+#include "engine/nameedit.h"
+#include "engine/prediction.h"
+#include "window/form1.h"
 
 #include <algorithm>
 #include <cstdio>

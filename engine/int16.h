@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtimeerror.h"
+#include "core/runtimeerror.h"
 
 #include <QtGlobal>
 

@@ -1,8 +1,8 @@
-#include "nameedit.h"
+#include "engine/nameedit.h"
 
-#include "asciicase.h"
-#include "int16.h"
-#include "runtimeerror.h"
+#include "core/asciicase.h"
+#include "core/runtimeerror.h"
+#include "engine/int16.h"
 
 #include <algorithm>
 #include <QVarLengthArray>

@@ -1,6 +1,6 @@
-#include "numbers.h"
+#include "engine/numbers.h"
 
-#include "runtimeerror.h"
+#include "core/runtimeerror.h"
 
 #include <array>
 #include <cfloat>

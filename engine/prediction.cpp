@@ -1,6 +1,6 @@
-#include "prediction.h"
+#include "engine/prediction.h"
 
-#include "halves.h"
+#include "core/halves.h"
 
 namespace tessaly {
 

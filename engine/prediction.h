@@ -1,7 +1,7 @@
 #pragma once
 
-#include "filesystem.h"
-#include "renamerun.h"
+#include "core/filesystem.h"
+#include "engine/renamerun.h"
 
 #include <functional>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "renamehistory.h"
+#include "engine/renamehistory.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
-#include "renamerun.h"
+#include "engine/renamerun.h"
 
-#include "nameedit.h"
+#include "engine/nameedit.h"
 
 #include <atomic>
 #include <QStringList>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "names.h"
-#include "nameset.h"
-#include "runtimeerror.h"
-#include "services.h"
+#include "core/names.h"
+#include "core/nameset.h"
+#include "core/runtimeerror.h"
+#include "core/services.h"
 
 #include <functional>
 #include <optional>

@@ -2,10 +2,10 @@
 // beside it or not), reading them never fails but by RunTimeError, every entry that reads as
 // a local path names exactly the file its URL names, and a drop only ever looks at a local
 // path and takes the browser to a local folder.
-#include "dragdata.h"
-#include "filesystem.h"
+#include "core/dragdata.h"
+#include "core/filesystem.h"
+#include "core/runtimeerror.h"
 #include "fuzzsupport.h"
-#include "runtimeerror.h"
 
 #include <QMimeData>
 #include <QUrl>

@@ -2,10 +2,10 @@
 // run-time errors they may raise and no others, and what must hold of every result. The fast
 // paths (one-pass replace, in-place case edits, ASCII shortcuts) are held against the edits
 // done step by step, character by character.
+#include "core/runtimeerror.h"
+#include "engine/int16.h"
+#include "engine/nameedit.h"
 #include "fuzzsupport.h"
-#include "int16.h"
-#include "nameedit.h"
-#include "runtimeerror.h"
 
 #include <algorithm>
 #include <optional>

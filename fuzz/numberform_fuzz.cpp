@@ -1,8 +1,8 @@
 // The number normal form under random texts and random doubles: its shape, at most 15
 // significant digits, the value kept to that precision, and a second pass finds nothing to
 // change where the decimal separator is ".".
+#include "engine/numbers.h"
 #include "fuzzsupport.h"
-#include "numbers.h"
 
 #include <cfloat>
 #include <cmath>

@@ -1,9 +1,9 @@
 // Reading a position field under random texts: the leading number never fails, and the
 // position is either refused with RunTimeError 6 or is the number rounded half to even, whose
 // own text reads back to it.
+#include "core/runtimeerror.h"
+#include "engine/numbers.h"
 #include "fuzzsupport.h"
-#include "numbers.h"
-#include "runtimeerror.h"
 
 #include <cmath>
 

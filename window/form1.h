@@ -1,9 +1,9 @@
 #pragma once
 
-#include "previewmarks.h"
-#include "renamehistory.h"
-#include "renamerun.h"
-#include "sharedreads.h"
+#include "core/sharedreads.h"
+#include "engine/renamehistory.h"
+#include "engine/renamerun.h"
+#include "window/previewmarks.h"
 
 #include <QWidget>
 #include <vector>

@@ -1,15 +1,15 @@
 // Form1: the folder and file browser, and the refill of the chosen-files list.
-#include "drivelist.h"
-#include "filelist.h"
-#include "filesystem.h"
-#include "folderlist.h"
-#include "form1.h"
-#include "listbox.h"
-#include "runtimeerror.h"
-#include "services.h"
-#include "simplecontrols.h"
-#include "textbox.h"
-#include "waitcursor.h"
+#include "controls/drivelist.h"
+#include "controls/filelist.h"
+#include "controls/folderlist.h"
+#include "controls/listbox.h"
+#include "controls/simplecontrols.h"
+#include "controls/textbox.h"
+#include "controls/waitcursor.h"
+#include "core/filesystem.h"
+#include "core/runtimeerror.h"
+#include "core/services.h"
+#include "window/form1.h"
 
 namespace tessaly {
 

@@ -1,9 +1,9 @@
 // Form1: the chosen-files list, narrowed by Delete and Crop, copied by Copy.
-#include "form1.h"
-#include "keycodes.h"
-#include "listbox.h"
-#include "services.h"
-#include "simplecontrols.h"
+#include "controls/keycodes.h"
+#include "controls/listbox.h"
+#include "controls/simplecontrols.h"
+#include "core/services.h"
+#include "window/form1.h"
 
 #include <QAction>
 

@@ -1,13 +1,13 @@
 // Form1: the drag-and-drop folder point, linking the active folder with the desktop's drag
 // and drop in both directions.
-#include "dragdata.h"
-#include "drivelist.h"
-#include "droppoint.h"
-#include "filesystem.h"
-#include "folderlist.h"
-#include "form1.h"
-#include "runtimeerror.h"
-#include "textbox.h"
+#include "controls/drivelist.h"
+#include "controls/droppoint.h"
+#include "controls/folderlist.h"
+#include "controls/textbox.h"
+#include "core/dragdata.h"
+#include "core/filesystem.h"
+#include "core/runtimeerror.h"
+#include "window/form1.h"
 
 namespace tessaly {
 

@@ -1,12 +1,12 @@
 // Form1: the window's design. Every control at its place, with its text, font and settings.
-#include "drivelist.h"
-#include "droppoint.h"
-#include "filelist.h"
-#include "folderlist.h"
-#include "form1.h"
-#include "listbox.h"
-#include "simplecontrols.h"
-#include "textbox.h"
+#include "controls/drivelist.h"
+#include "controls/droppoint.h"
+#include "controls/filelist.h"
+#include "controls/folderlist.h"
+#include "controls/listbox.h"
+#include "controls/simplecontrols.h"
+#include "controls/textbox.h"
+#include "window/form1.h"
 
 #include <QEvent>
 #include <QFont>

@@ -1,9 +1,9 @@
 // Form1: the rule option panel. Editing a rule's field ticks its box, and every edit or click
 // refreshes the preview.
-#include "form1.h"
-#include "numbers.h"
-#include "simplecontrols.h"
-#include "textbox.h"
+#include "controls/simplecontrols.h"
+#include "controls/textbox.h"
+#include "engine/numbers.h"
+#include "window/form1.h"
 
 namespace tessaly {
 

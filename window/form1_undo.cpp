@@ -1,18 +1,18 @@
 // Form1: the history of renames. Each PROCEED that renamed files can be taken back (undo) and
 // done again (redo), each time as a run of its own, with the log and error report of a run.
-#include "drivelist.h"
-#include "filelist.h"
-#include "filesystem.h"
-#include "folderlist.h"
-#include "form1.h"
-#include "keycodes.h"
-#include "linebuffer.h"
-#include "listbox.h"
-#include "runtimeerror.h"
-#include "services.h"
-#include "simplecontrols.h"
-#include "textbox.h"
-#include "waitcursor.h"
+#include "controls/drivelist.h"
+#include "controls/filelist.h"
+#include "controls/folderlist.h"
+#include "controls/keycodes.h"
+#include "controls/listbox.h"
+#include "controls/simplecontrols.h"
+#include "controls/textbox.h"
+#include "controls/waitcursor.h"
+#include "core/filesystem.h"
+#include "core/runtimeerror.h"
+#include "core/services.h"
+#include "window/form1.h"
+#include "window/linebuffer.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "listbox.h"
+#include "controls/listbox.h"
 
 #include <span>
 #include <utility>

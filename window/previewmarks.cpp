@@ -1,4 +1,4 @@
-#include "previewmarks.h"
+#include "window/previewmarks.h"
 
 namespace tessaly {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "renamerun.h"
+#include "engine/renamerun.h"
 
 #include <functional>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "drivelist.h"
+#include "controls/drivelist.h"
 
-#include "runtimeerror.h"
+#include "core/runtimeerror.h"
 
 #include <QSignalBlocker>
 

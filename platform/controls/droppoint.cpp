@@ -1,4 +1,4 @@
-#include "droppoint.h"
+#include "controls/droppoint.h"
 
 #include <QApplication>
 #include <QDrag>

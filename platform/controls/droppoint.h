@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dragdata.h"
+#include "core/dragdata.h"
 
 #include <QFrame>
 #include <QPoint>

@@ -1,9 +1,9 @@
-#include "filelist.h"
+#include "controls/filelist.h"
 
-#include "mask.h"
-#include "naturalorder.h"
-#include "runtimeerror.h"
-#include "waitcursor.h"
+#include "controls/waitcursor.h"
+#include "core/mask.h"
+#include "core/naturalorder.h"
+#include "core/runtimeerror.h"
 
 #include <QKeyEvent>
 #ifdef __GLIBC__

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "filesystem.h"
-#include "namelistmodel.h"
+#include "controls/namelistmodel.h"
+#include "core/filesystem.h"
 
 #include <QListView>
 

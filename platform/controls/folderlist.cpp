@@ -1,8 +1,8 @@
-#include "folderlist.h"
+#include "controls/folderlist.h"
 
-#include "naturalorder.h"
-#include "runtimeerror.h"
-#include "waitcursor.h"
+#include "controls/waitcursor.h"
+#include "core/naturalorder.h"
+#include "core/runtimeerror.h"
 
 #include <QAbstractListModel>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "keycodes.h"
+#include "controls/keycodes.h"
 
 namespace tessaly {
 

@@ -1,6 +1,6 @@
-#include "listbox.h"
+#include "controls/listbox.h"
 
-#include "keycodes.h"
+#include "controls/keycodes.h"
 
 #include <algorithm>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "namelistmodel.h"
+#include "controls/namelistmodel.h"
 
 #include <QListView>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "namelistmodel.h"
+#include "controls/namelistmodel.h"
 
 #include <QApplication>
 #include <QStyle>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "filesystem.h"
-#include "textlines.h"
+#include "controls/textlines.h"
+#include "core/filesystem.h"
 
 #include <QAbstractListModel>
 #include <QColor>

@@ -1,4 +1,4 @@
-#include "qtservices.h"
+#include "controls/qtservices.h"
 
 #include <cstdlib>
 #include <QClipboard>

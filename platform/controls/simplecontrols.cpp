@@ -1,4 +1,4 @@
-#include "simplecontrols.h"
+#include "controls/simplecontrols.h"
 
 #include <QCursor>
 #include <QStyleOptionButton>

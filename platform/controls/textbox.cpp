@@ -1,4 +1,4 @@
-#include "textbox.h"
+#include "controls/textbox.h"
 
 #include <QFocusEvent>
 #include <QMouseEvent>

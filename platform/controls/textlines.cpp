@@ -1,6 +1,6 @@
-#include "textlines.h"
+#include "controls/textlines.h"
 
-#include "names.h"
+#include "core/names.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
-#include "dragdata.h"
+#include "core/dragdata.h"
 
-#include "filesystem.h"
-#include "runtimeerror.h"
+#include "core/filesystem.h"
+#include "core/runtimeerror.h"
 
 #include <QUrl>
 

@@ -1,6 +1,6 @@
-#include "filesystem.h"
+#include "core/filesystem.h"
 
-#include "runtimeerror.h"
+#include "core/runtimeerror.h"
 
 namespace tessaly {
 

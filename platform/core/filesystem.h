@@ -1,6 +1,6 @@
 #pragma once
 
-#include "names.h"
+#include "core/names.h"
 
 #include <QList>
 #include <QString>

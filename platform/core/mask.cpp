@@ -1,6 +1,6 @@
-#include "mask.h"
+#include "core/mask.h"
 
-#include "asciicase.h"
+#include "core/asciicase.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "nameset.h"
+#include "core/nameset.h"
 
 #include <climits>
 #include <cstring>

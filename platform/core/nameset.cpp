@@ -1,4 +1,4 @@
-#include "nameset.h"
+#include "core/nameset.h"
 
 #include <QHashFunctions>
 

@@ -1,6 +1,6 @@
-#include "naturalorder.h"
+#include "core/naturalorder.h"
 
-#include "halves.h"
+#include "core/halves.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
-#include "posixfilesystem.h"
+#include "core/posixfilesystem.h"
 
-#include "posixfolder.h"
-#include "runtimeerror.h"
+#include "core/posixfolder.h"
+#include "core/runtimeerror.h"
 
 #include <cerrno>
 #include <climits>

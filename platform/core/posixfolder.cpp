@@ -1,6 +1,6 @@
-#include "posixfolder.h"
+#include "core/posixfolder.h"
 
-#include "runtimeerror.h"
+#include "core/runtimeerror.h"
 
 #include <cerrno>
 #include <fcntl.h>

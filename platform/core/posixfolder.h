@@ -3,8 +3,8 @@
 // What the POSIX file system's folder listings and renames share: reading a folder's entries,
 // a folder descriptor to resolve names in, and telling two spellings of one entry apart.
 
-#include "posixfilesystem.h"
-#include "runtimeerror.h"
+#include "core/posixfilesystem.h"
+#include "core/runtimeerror.h"
 
 #include <cerrno>
 #include <cstring>

@@ -21,9 +21,9 @@
 //   exfat-fuse numbers every spelling looked up separately, so only the folder's listing
 //   tells that the spelling is not a file of its own there.
 
-#include "posixfilesystem.h"
-#include "posixfolder.h"
-#include "runtimeerror.h"
+#include "core/posixfilesystem.h"
+#include "core/posixfolder.h"
+#include "core/runtimeerror.h"
 
 #include <algorithm>
 #include <cerrno>

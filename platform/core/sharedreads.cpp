@@ -1,4 +1,4 @@
-#include "sharedreads.h"
+#include "core/sharedreads.h"
 
 #include <QAbstractEventDispatcher>
 

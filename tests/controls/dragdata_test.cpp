@@ -1,6 +1,6 @@
-#include "dragdata.h"
-#include "droppoint.h"
-#include "runtimeerror.h"
+#include "controls/droppoint.h"
+#include "core/dragdata.h"
+#include "core/runtimeerror.h"
 #include "testsupport.h"
 
 #include <QUrl>

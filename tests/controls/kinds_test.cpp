@@ -1,13 +1,13 @@
-#include "drivelist.h"
+#include "controls/drivelist.h"
+#include "controls/filelist.h"
+#include "controls/folderlist.h"
+#include "controls/keycodes.h"
+#include "controls/listbox.h"
+#include "controls/simplecontrols.h"
+#include "controls/textbox.h"
 #include "faultyfs.h"
-#include "filelist.h"
-#include "folderlist.h"
-#include "keycodes.h"
-#include "listbox.h"
-#include "simplecontrols.h"
 #include "tempfolder.h"
 #include "testsupport.h"
-#include "textbox.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "listbox.h"
+#include "controls/listbox.h"
 #include "testsupport.h"
 
 #include <QIcon>

@@ -1,8 +1,8 @@
+#include "core/mask.h"
+#include "core/naturalorder.h"
+#include "core/posixfilesystem.h"
+#include "core/runtimeerror.h"
 #include "faultyfs.h"
-#include "mask.h"
-#include "naturalorder.h"
-#include "posixfilesystem.h"
-#include "runtimeerror.h"
 #include "tempfolder.h"
 #include "testsupport.h"
 

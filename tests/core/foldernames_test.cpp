@@ -1,7 +1,7 @@
-#include "nameset.h"
+#include "core/nameset.h"
+#include "core/posixfilesystem.h"
+#include "core/runtimeerror.h"
 #include "playedcalls.h"
-#include "posixfilesystem.h"
-#include "runtimeerror.h"
 #include "tempfolder.h"
 #include "testsupport.h"
 

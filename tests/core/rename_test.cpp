@@ -1,6 +1,6 @@
+#include "core/posixfilesystem.h"
+#include "core/runtimeerror.h"
 #include "playedcalls.h"
-#include "posixfilesystem.h"
-#include "runtimeerror.h"
 #include "tempfolder.h"
 #include "testsupport.h"
 

@@ -1,5 +1,5 @@
-#include "nameedit.h"
-#include "runtimeerror.h"
+#include "core/runtimeerror.h"
+#include "engine/nameedit.h"
 #include "testsupport.h"
 
 #include <functional>

@@ -1,5 +1,5 @@
-#include "numbers.h"
-#include "runtimeerror.h"
+#include "core/runtimeerror.h"
+#include "engine/numbers.h"
 #include "testsupport.h"
 
 #include <cfloat>

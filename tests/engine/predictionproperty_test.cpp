@@ -3,10 +3,10 @@
 //
 // TESSALY_PROPERTY_SEED repeats a run (its seed is printed), TESSALY_PROPERTY_CASES sets the
 // number of cases, TESSALY_PROPERTY_ONLY runs one case of the seed.
+#include "engine/prediction.h"
+#include "engine/renamerun.h"
 #include "playedcalls.h"
-#include "prediction.h"
 #include "randomcases.h"
-#include "renamerun.h"
 #include "tempfolder.h"
 #include "testsupport.h"
 

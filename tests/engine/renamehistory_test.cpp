@@ -1,5 +1,5 @@
-#include "posixfilesystem.h"
-#include "renamehistory.h"
+#include "core/posixfilesystem.h"
+#include "engine/renamehistory.h"
 #include "tempfolder.h"
 #include "testsupport.h"
 

@@ -1,5 +1,5 @@
-#include "renamerun.h"
-#include "runtimeerror.h"
+#include "core/runtimeerror.h"
+#include "engine/renamerun.h"
 #include "testsupport.h"
 
 #include <QSet>

@@ -1,5 +1,5 @@
-#include "dragdata.h"
-#include "droppoint.h"
+#include "controls/droppoint.h"
+#include "core/dragdata.h"
 #include "windowfixture.h"
 
 #include <QApplication>

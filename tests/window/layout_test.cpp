@@ -1,10 +1,10 @@
-#include "drivelist.h"
-#include "droppoint.h"
-#include "filelist.h"
-#include "folderlist.h"
-#include "listbox.h"
-#include "simplecontrols.h"
-#include "textbox.h"
+#include "controls/drivelist.h"
+#include "controls/droppoint.h"
+#include "controls/filelist.h"
+#include "controls/folderlist.h"
+#include "controls/listbox.h"
+#include "controls/simplecontrols.h"
+#include "controls/textbox.h"
 #include "windowfixture.h"
 
 #include <QAction>

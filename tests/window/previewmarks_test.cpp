@@ -1,4 +1,4 @@
-#include "namelistmodel.h"
+#include "controls/namelistmodel.h"
 #include "windowfixture.h"
 
 #include <QAbstractButton>

@@ -7,7 +7,7 @@
 //
 // TESSALY_PROPERTY_SEED repeats a run (its seed is printed), TESSALY_PROPERTY_CASES sets the
 // number of cases, TESSALY_PROPERTY_ONLY runs one case of the seed.
-#include "numbers.h"
+#include "engine/numbers.h"
 #include "randomcases.h"
 #include "windowfixture.h"
 

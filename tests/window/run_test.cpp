@@ -1,4 +1,4 @@
-#include "filelist.h"
+#include "controls/filelist.h"
 #include "windowfixture.h"
 
 #include <QDir>

@@ -10,8 +10,8 @@
 //
 // The seed is printed; TESSALY_SESSION_SEED repeats a session, TESSALY_SESSION_ACTIONS sets its
 // length and TESSALY_SESSION_TRACE=1 prints each action as it starts.
-#include "dragdata.h"
-#include "droppoint.h"
+#include "controls/droppoint.h"
+#include "core/dragdata.h"
 #include "randomcases.h"
 #include "windowfixture.h"
 

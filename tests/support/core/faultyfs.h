@@ -1,7 +1,7 @@
 #pragma once
 
-#include "posixfilesystem.h"
-#include "runtimeerror.h"
+#include "core/posixfilesystem.h"
+#include "core/runtimeerror.h"
 
 #include <functional>
 #include <QHash>

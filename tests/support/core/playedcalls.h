@@ -1,6 +1,6 @@
 #pragma once
 
-#include "posixfilesystem.h"
+#include "core/posixfilesystem.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "randomcases.h"
 
-#include "names.h"
+#include "core/names.h"
 
 #include <gtest/gtest.h>
 #include <iostream>

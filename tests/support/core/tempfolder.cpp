@@ -1,6 +1,6 @@
 #include "tempfolder.h"
 
-#include "names.h"
+#include "core/names.h"
 
 #include <dirent.h>
 #include <fcntl.h>

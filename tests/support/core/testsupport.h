@@ -1,8 +1,8 @@
 #pragma once
 
-#include "posixfilesystem.h"
-#include "runtimeerror.h"
-#include "services.h"
+#include "core/posixfilesystem.h"
+#include "core/runtimeerror.h"
+#include "core/services.h"
 
 #include <functional>
 #include <gtest/gtest.h>

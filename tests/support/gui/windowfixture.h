@@ -1,16 +1,16 @@
 #pragma once
 
-#include "drivelist.h"
+#include "controls/drivelist.h"
+#include "controls/filelist.h"
+#include "controls/folderlist.h"
+#include "controls/listbox.h"
+#include "controls/simplecontrols.h"
+#include "controls/textbox.h"
 #include "faultyfs.h"
-#include "filelist.h"
-#include "folderlist.h"
-#include "form1.h"
-#include "listbox.h"
 #include "playedcalls.h"
-#include "simplecontrols.h"
 #include "tempfolder.h"
 #include "testsupport.h"
-#include "textbox.h"
+#include "window/form1.h"
 
 #include <memory>
 #include <QTest>
