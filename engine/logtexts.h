@@ -54,9 +54,21 @@ inline constexpr LogLine<2> Renamed{{"File \"", "\" renamed to \"", "\""}};
 inline constexpr LogLine<1> AlreadyExists{{"File \"", "\" already exist"}};
 inline constexpr LogLine<1> NotFound{{"File ", " not found"}};
 inline constexpr LogLine<1> BadFileName{{"Bad file name ", ""}};
+// A rename that failed otherwise and that the error report's Ignore passed over: the old name,
+// the failure's description.
+inline constexpr LogLine<2> NotRenamed{{"File \"", "\" not renamed: ", ""}};
 // A position rule that does not fit a name: its positions.
 inline constexpr LogLine<2> InvalidRange{{"Invalid position range: ", " to ", ""}};
 inline constexpr LogLine<1> InvalidIndex{{"Invalid position index: ", ""}};
+// Undo and redo: the first line (the folder), a file that another has taken the place of (its
+// name), and the last line where files wait for the next undo or redo (their number).
+inline constexpr LogLine<1> UndoHeader{{"Undo of the renames in \"", "\""}};
+inline constexpr LogLine<1> RedoHeader{{"Redo of the renames in \"", "\""}};
+inline constexpr LogLine<1> NotTheFileRenamed{
+    {"File \"", "\" is not the file renamed; left alone"}};
+inline constexpr LogLine<1> NotTakenBack{{"Files not taken back: ", " (Undo tries them again)"}};
+inline constexpr LogLine<1> NotRenamedAgain{
+    {"Files not renamed again: ", " (Redo tries them again)"}};
 } // namespace LogLines
 
 } // namespace tessaly

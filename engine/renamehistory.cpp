@@ -1,6 +1,6 @@
 #include "engine/renamehistory.h"
 
-#include <cstring>
+#include "engine/logtexts.h"
 
 namespace tessaly {
 
@@ -13,118 +13,170 @@ FileEntry entryOf(QByteArrayView bytes)
 
 } // namespace
 
-void RenameBatch::add(QByteArrayView before, QByteArrayView after)
+qsizetype HistoryEntry::addFolder(const QString& relative)
+{
+    m_folders.append(relative);
+    return m_folders.size() - 1;
+}
+
+QString HistoryEntry::folderPath(qsizetype k) const
+{
+    const QString& relative = m_folders[k];
+    return relative == u"." ? m_root : joinPath(m_root, relative);
+}
+
+void HistoryEntry::add(qsizetype folder, QByteArrayView before, QByteArrayView after,
+                       const FileIdentity& identity)
 {
     appendBytes(m_names, before);
-    m_ends.push_back(m_names.size());
     appendBytes(m_names, after);
-    m_ends.push_back(m_names.size());
+    m_files.push_back({m_names.size(), before.size(), folder, identity});
 }
 
-QByteArrayView RenameBatch::name(qsizetype k, bool after) const
+QByteArrayView HistoryEntry::name(qsizetype i, bool after) const
 {
-    const size_t end = size_t(2 * k + (after ? 1 : 0));
-    const qsizetype start = end == 0 ? 0 : m_ends[end - 1];
-    return QByteArrayView(m_names).sliced(start, m_ends[end] - start);
+    const File& f = m_files[size_t(i)];
+    const qsizetype start = i == 0 ? 0 : m_files[size_t(i - 1)].end;
+    const QByteArrayView both = QByteArrayView(m_names).sliced(start, f.end - start);
+    return after ? both.sliced(f.oldSize) : both.first(f.oldSize);
 }
 
-RenameStep RenameBatch::undoStep(qsizetype i) const
+RenameStep HistoryEntry::undoStep(qsizetype i) const
 {
-    const qsizetype k = size() - 1 - i;
-    return {entryOf(name(k, true)), entryOf(name(k, false))};
+    return {entryOf(name(i, true)), entryOf(name(i, false))};
 }
 
-RenameStep RenameBatch::redoStep(qsizetype i) const
+RenameStep HistoryEntry::redoStep(qsizetype i) const
 {
     return {entryOf(name(i, false)), entryOf(name(i, true))};
 }
 
-void RenameBatch::keepUndone(const std::vector<bool>& renamed)
+qsizetype HistoryEntry::countDone() const
 {
-    // Step i took back the rename counted i from the end.
-    keep(std::vector<bool>(renamed.rbegin(), renamed.rend()));
+    return std::count_if(m_files.begin(), m_files.end(), [](const File& f) { return f.done; });
 }
 
-void RenameBatch::keepRedone(const std::vector<bool>& renamed)
-{
-    keep(renamed);
-}
-
-void RenameBatch::keep(const std::vector<bool>& renameKept)
+void HistoryEntry::dropFiles(const std::function<bool(qsizetype)>& drop)
 {
     // In place: the names kept move up over those dropped.
-    qsizetype write = 0;
-    size_t ends = 0;
-    for (qsizetype k = 0; k < size(); ++k) {
-        const qsizetype start = k == 0 ? 0 : m_ends[size_t(2 * k - 1)];
-        const qsizetype end = m_ends[size_t(2 * k + 1)];
-        const qsizetype middle = m_ends[size_t(2 * k)];
-        if (!renameKept[size_t(k)])
+    QByteArray names;
+    std::vector<File> kept;
+    for (qsizetype i = 0; i < size(); ++i) {
+        if (drop(i))
             continue;
-        std::memmove(m_names.data() + write, m_names.constData() + start, size_t(end - start));
-        m_ends[ends++] = write + (middle - start);
-        write += end - start;
-        m_ends[ends++] = write;
+        File f = m_files[size_t(i)];
+        appendBytes(names, name(i, false));
+        appendBytes(names, name(i, true));
+        f.end = names.size();
+        kept.push_back(f);
     }
-    m_names.truncate(write);
-    m_ends.resize(ends);
+    m_names = std::move(names);
+    m_files = std::move(kept);
 }
 
-RenameBatch& RenameHistory::startEntry(QString folder)
+HistoryEntry& RenameHistory::startEntry(QString root)
 {
+    // An entry taken back or done again in part keeps only its files done: the others can no
+    // longer be done again once the entries after it are dropped.
+    if (undoUnderWay() || redoUnderWay()) {
+        const qsizetype k = undoUnderWay() ? m_done - 1 : m_done;
+        HistoryEntry& mixed = m_entries[size_t(k)];
+        mixed.dropFiles([&](qsizetype i) { return !mixed.isDone(i); });
+        m_done = k + 1;
+    }
     m_entries.resize(size_t(m_done));
-    m_entries.emplace_back(std::move(folder));
+    m_entries.emplace_back(std::move(root));
     m_done = qsizetype(m_entries.size());
     return m_entries.back();
 }
 
-const RenameBatch* RenameHistory::nextToUndo() const
+bool RenameHistory::undoUnderWay() const
+{
+    return m_done > 0 &&
+           m_entries[size_t(m_done - 1)].countDone() < m_entries[size_t(m_done - 1)].size();
+}
+
+bool RenameHistory::redoUnderWay() const
+{
+    return m_done < qsizetype(m_entries.size()) && m_entries[size_t(m_done)].countDone() > 0;
+}
+
+bool RenameHistory::canUndo() const
+{
+    return m_done > 0 && !redoUnderWay();
+}
+
+bool RenameHistory::canRedo() const
+{
+    return m_done < qsizetype(m_entries.size()) && !undoUnderWay();
+}
+
+const HistoryEntry* RenameHistory::nextToUndo() const
 {
     return canUndo() ? &m_entries[size_t(m_done - 1)] : nullptr;
 }
 
-const RenameBatch* RenameHistory::nextToRedo() const
+const HistoryEntry* RenameHistory::nextToRedo() const
 {
     return canRedo() ? &m_entries[size_t(m_done)] : nullptr;
 }
 
-namespace {
-
-void replay(const RenameServices& services, RenameBatch& batch, bool undo,
-            std::function<bool()> foldsCase)
+void replayRenames(const RenameServices& services, bool undo,
+                   const std::function<bool(const QString&)>& foldsCase)
 {
-    RenameOperation rename(services, batch.folder(), batch.size(), RenameOperation::Record::Nothing,
-                           std::move(foldsCase));
-    std::vector<bool> renamed;
-    renamed.reserve(size_t(batch.size()));
-    for (qsizetype i = 0; i < batch.size(); ++i) {
-        const RenameStep step = undo ? batch.undoStep(i) : batch.redoStep(i);
-        renamed.push_back(rename.rename(step.from, step.to) == FileOutcome::Renamed);
+    RenameHistory& history = services.history;
+    if (undo ? !history.canUndo() : !history.canRedo())
+        return;
+    const qsizetype k = undo ? history.m_done - 1 : history.m_done;
+    HistoryEntry& entry = history.m_entries[size_t(k)];
+    services.log.add((undo ? LogLines::UndoHeader : LogLines::RedoHeader).text(entry.root()));
+
+    RenameOperation rename(services, RenameOperation::Kind::Replay);
+    std::vector<bool> letGo(size_t(entry.size()));
+    qsizetype waiting = 0;
+    qsizetype folder = -1;
+    // An undo takes the last renamed back first; a redo renames in the run's order. Each goes
+    // only through the files the last step left to it.
+    for (qsizetype n = 0; n < entry.size(); ++n) {
+        const qsizetype i = undo ? entry.size() - 1 - n : n;
+        if (entry.isDone(i) != undo)
+            continue;
+        if (entry.folderOf(i) != folder) {
+            folder = entry.folderOf(i);
+            const QString path = entry.folderPath(folder);
+            std::function<bool()> folds;
+            if (foldsCase)
+                folds = [&foldsCase, path] { return foldsCase(path); };
+            rename.enterFolder(path, entry.size(), std::move(folds));
+        }
+        const RenameStep step = undo ? entry.undoStep(i) : entry.redoStep(i);
+        switch (rename.rename(step.from, step.to, entry.identity(i))) {
+        case FileOutcome::Renamed:
+            entry.setDone(i, !undo);
+            break;
+        case FileOutcome::NameExists:
+        case FileOutcome::FailedIgnored:
+            ++waiting; // tried again by the next step the same way
+            break;
+        default: // gone, replaced by another file or no longer a valid name: let go
+            letGo[size_t(i)] = true;
+            break;
+        }
     }
-    if (undo)
-        batch.keepUndone(renamed);
-    else
-        batch.keepRedone(renamed);
-}
-
-} // namespace
-
-void undoRenames(const RenameServices& services, std::function<bool()> foldsCase)
-{
-    RenameHistory& history = services.history;
-    if (!history.canUndo())
+    entry.dropFiles([&](qsizetype i) { return letGo[size_t(i)]; });
+    if (waiting > 0) {
+        const QString count = QString::number(waiting);
+        services.log.add(undo ? LogLines::NotTakenBack.text(count)
+                              : LogLines::NotRenamedAgain.text(count));
         return;
-    --history.m_done;
-    replay(services, history.m_entries[size_t(history.m_done)], true, std::move(foldsCase));
-}
-
-void redoRenames(const RenameServices& services, std::function<bool()> foldsCase)
-{
-    RenameHistory& history = services.history;
-    if (!history.canRedo())
+    }
+    if (entry.isEmpty()) {
+        history.m_entries.erase(history.m_entries.begin() + k);
+        if (undo)
+            --history.m_done;
         return;
-    ++history.m_done;
-    replay(services, history.m_entries[size_t(history.m_done - 1)], false, std::move(foldsCase));
+    }
+    history.m_done += undo ? -1 : 1;
 }
 
 } // namespace tessaly

@@ -95,17 +95,25 @@ FileOutcome outcomeOf(int code)
 
 } // namespace
 
-RenameOperation::RenameOperation(const RenameServices& services, QString folder, qsizetype most,
-                                 Record record, std::function<bool()> foldsCase)
-    : m_services(services), m_folder(std::move(folder)), m_record(record),
-      m_given(foldsCase ? std::move(foldsCase) : std::function<bool()>([this] {
-                  return m_services.fs.foldsCase(m_folder);
-              }),
-              most)
+RenameOperation::RenameOperation(const RenameServices& services, Kind kind, QString root)
+    : m_services(services), m_kind(kind), m_root(std::move(root))
 {
 }
 
-FileOutcome RenameOperation::rename(const FileEntry& old, const FileEntry& to)
+void RenameOperation::enterFolder(QString folder, qsizetype most, std::function<bool()> foldsCase,
+                                  const QString& relative)
+{
+    m_folder = std::move(folder);
+    if (!foldsCase)
+        foldsCase = [this, folder = m_folder] { return m_services.fs.foldsCase(folder); };
+    m_given.emplace(std::move(foldsCase), most);
+    m_keepsIdentities.reset();
+    m_relative = relative;
+    m_entryFolder = -1;
+}
+
+FileOutcome RenameOperation::rename(const FileEntry& old, const FileEntry& to,
+                                    const FileIdentity& expected)
 {
     if (leavesAlone(old.name, to.name))
         return FileOutcome::LeftAlone;
@@ -119,22 +127,37 @@ FileOutcome RenameOperation::rename(const FileEntry& old, const FileEntry& to)
     // Exists, not found and bad name concern this file alone: they are logged and the run
     // goes on with the next file. Only the rename itself gives them that meaning.
     std::optional<int> code;
+    std::optional<RunTimeError> failure;
+    bool replaced = false;
     const bool renamed = runStep(m_services.report, [&] { // a.
         try {
-            renameOnce(old, oldBytes, target);
+            replaced = !renameOnce(old, oldBytes, target, expected);
         } catch (const RunTimeError& error) {
-            if (!concernsTheFileAlone(error.code()))
+            if (!concernsTheFileAlone(error.code())) {
+                failure = error;
                 throw;
+            }
             code = error.code();
         }
     });
     if (code) {
-        m_services.log.add(outcomeLine(*code, old.name, to.name));
+        // An undo or redo names a missing file by the name it is expected under.
+        const QString& missing = m_kind == Kind::Replay ? old.name : to.name;
+        m_services.log.add(
+            outcomeLine(*code, old.name, code == ErrorCode::FileNotFound ? missing : to.name));
         return outcomeOf(*code);
     }
-    // A failed rename that is ignored renamed nothing, so it gets no "renamed to" line.
-    if (!renamed)
+    if (replaced) {
+        m_services.log.add(LogLines::NotTheFileRenamed.text(old.name));
+        return FileOutcome::Replaced;
+    }
+    // A failed rename that is ignored renamed nothing: the log says so.
+    if (!renamed) {
+        runStep(m_services.report, [&] {
+            m_services.log.add(LogLines::NotRenamed.text(old.name, failure->description()));
+        });
         return FileOutcome::FailedIgnored;
+    }
     runStep(m_services.report, [&] { // b.
         // Where the bytes the rename used are the UTF-8 of both names, the line is made of them.
         if (oldIsUtf8 && target.isUtf8())
@@ -145,18 +168,39 @@ FileOutcome RenameOperation::rename(const FileEntry& old, const FileEntry& to)
     return FileOutcome::Renamed;
 }
 
-void RenameOperation::renameOnce(const FileEntry& old, const QByteArray& oldBytes,
-                                 const NewName& target)
+bool RenameOperation::renameOnce(const FileEntry& old, const QByteArray& oldBytes,
+                                 const NewName& target, const FileIdentity& expected)
 {
-    if (m_given.contains(old))
+    if (m_given->contains(old))
         throw RunTimeError(ErrorCode::FileNotFound);
+    // Not found where the name is gone, the same as the rename would say.
+    if (expected.known() && m_services.fs.identity(m_folder, oldBytes) != expected)
+        return false;
     m_services.fs.rename(m_folder, oldBytes, target);
-    m_given.add(target.text());
-    if (m_record == Record::Nothing)
-        return;
+    m_given->add(target.text());
+    if (m_kind == Kind::Proceed)
+        record(oldBytes, target);
+    return true;
+}
+
+void RenameOperation::record(const QByteArray& oldBytes, const NewName& target)
+{
     if (!m_entry)
-        m_entry = &m_services.history.startEntry(m_folder);
-    m_entry->add(oldBytes, target.bytes());
+        m_entry = &m_services.history.startEntry(m_root);
+    if (m_entryFolder < 0)
+        m_entryFolder = m_entry->addFolder(m_relative);
+    if (!m_keepsIdentities)
+        m_keepsIdentities = m_services.fs.keepsIdentities(m_folder);
+    // The file is known by its identity from here on; where it cannot be read (the file is
+    // gone already), by its name.
+    FileIdentity identity;
+    if (*m_keepsIdentities) {
+        try {
+            identity = m_services.fs.identity(m_folder, target.bytes());
+        } catch (const RunTimeError&) {
+        }
+    }
+    m_entry->add(m_entryFolder, oldBytes, target.bytes(), identity);
 }
 
 } // namespace tessaly

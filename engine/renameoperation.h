@@ -13,7 +13,7 @@
 
 namespace tessaly {
 
-class RenameBatch;
+class HistoryEntry;
 class RenameHistory;
 
 // Where a run's log lines go (the window's lstResult).
@@ -28,12 +28,13 @@ public:
 
 // What a rename did with one file.
 enum class FileOutcome : quint8 {
-    LeftAlone,    // its new name is its old one, empty or "."
-    Renamed,      // renamed and logged
-    NameExists,   // "already exist": another file has the new name
-    NotFound,     // "not found": the file is gone
-    BadName,      // "Bad file name": not a valid name
-    FailedIgnored // another failure, answered with Ignore: not renamed
+    LeftAlone,     // its new name is its old one, empty or "."
+    Renamed,       // renamed and logged
+    NameExists,    // "already exist": another file has the new name
+    NotFound,      // "not found": the file is gone
+    BadName,       // "Bad file name": not a valid name
+    FailedIgnored, // another failure, answered with Ignore: not renamed
+    Replaced       // undo and redo: another file stands under the name; both left alone
 };
 
 // Whether PROCEED leaves a file alone: its new name is its old one (letters of different case
@@ -79,33 +80,47 @@ struct RenameServices {
     RenameHistory& history;
 };
 
-// The renames of one run in one folder, file by file, as PROCEED, undo and redo make them:
-// each file renamed at most once, never replacing another file (a change of case only on a
+// The renames of one run, file by file, as PROCEED, undo and redo make them: each file
+// renamed at most once in its folder, never replacing another file (a change of case only on a
 // folder that ignores case goes through a temporary name: the file system's rename does both);
 // a name that exists, a file not found and a bad name logged as the file's outcome, any other
-// failure shown in the error report, which may try the rename again or go on without it; each
-// rename logged; and, for a PROCEED, each rename kept in a new entry of the history.
+// failure shown in the error report, which may try the rename again or go on without it (the
+// log then says the file was not renamed); each rename logged. A PROCEED keeps each rename,
+// with the identity of the file renamed, in a new entry of the history. An undo or redo
+// (Replay) renames a file only while its name still holds the file the history knows, and names
+// a missing file by the name it is expected under.
 class RenameOperation {
 public:
-    enum class Record { NewHistoryEntry, Nothing };
-    // `most`: how many files the run may rename. `foldsCase` tells whether the folder ignores
-    // case where the caller knows it; the file system is asked otherwise.
-    RenameOperation(const RenameServices& services, QString folder, qsizetype most, Record record,
-                    std::function<bool()> foldsCase = {});
+    enum class Kind { Proceed, Replay };
+    // `root`: the folder a PROCEED's history entry is of.
+    RenameOperation(const RenameServices& services, Kind kind, QString root = {});
 
     const RenameServices& services() const { return m_services; }
+    // The folder of the renames that follow, where at most `most` files are renamed, known in
+    // the history as `relative` to the root. `foldsCase` tells whether the folder ignores case
+    // where the caller knows it; the file system is asked otherwise.
+    void enterFolder(QString folder, qsizetype most, std::function<bool()> foldsCase = {},
+                     const QString& relative = QStringLiteral("."));
     // Renames `old` (as the lists show it) to `to` unless PROCEED would leave it alone; the
-    // file gets the bytes of `to`.
-    FileOutcome rename(const FileEntry& old, const FileEntry& to);
+    // file gets the bytes of `to`. A replay passes the identity the history knows of the file.
+    FileOutcome rename(const FileEntry& old, const FileEntry& to,
+                       const FileIdentity& expected = {});
 
 private:
-    void renameOnce(const FileEntry& old, const QByteArray& oldBytes, const NewName& target);
+    // The rename itself; false where the name holds another file than `expected`.
+    bool renameOnce(const FileEntry& old, const QByteArray& oldBytes, const NewName& target,
+                    const FileIdentity& expected);
+    void record(const QByteArray& oldBytes, const NewName& target);
 
     RenameServices m_services;
-    const QString m_folder;
-    const Record m_record;
-    GivenNames m_given;
-    RenameBatch* m_entry = nullptr; // the run's history entry, from its first rename on
+    const Kind m_kind;
+    const QString m_root;
+    QString m_folder;
+    std::optional<GivenNames> m_given;     // of the folder
+    std::optional<bool> m_keepsIdentities; // of the folder, asked at its first rename
+    QString m_relative;                    // the folder, relative to the root
+    HistoryEntry* m_entry = nullptr;       // a PROCEED's, from its first rename on
+    qsizetype m_entryFolder = -1;          // the folder's place in it
 };
 
 } // namespace tessaly

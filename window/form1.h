@@ -147,10 +147,9 @@ private:
     void lstResult_MouseUp(int Button, int Shift, double X, double Y);
     void mnuPopUplstResultUndo_Click();
     void mnuPopUplstResultRedo_Click();
-    // Takes the history's entry of `folder` back or does it again (`rerun`), as a run of its
-    // own with a log of about `files` lines, then shows the folder.
-    void rerunRenames(QString folder, qsizetype files,
-                      void (*rerun)(const RenameServices&, std::function<bool()>));
+    // Takes the history's entry of `folder` back (undo) or does it again, as a run of its own
+    // with a log of about `files` lines, then shows the folder.
+    void rerunRenames(QString folder, qsizetype files, bool undo); // a copy: the entry may go
     // The menu items of the history: each enabled while there is something to take back or to
     // do again.
     void showHistoryState();

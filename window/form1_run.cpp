@@ -114,9 +114,10 @@ void Form1::runChosenFiles(RunMode mode, RenameRules rules, RunErrorReport& repo
 {
     if (mode == RunMode::Proceed) {
         // Names are resolved in ActDir; the run becomes the newest entry of the history.
-        RenameOperation rename({m_fs, report, log, m_history}, m_actDir, lstChoice->ListCount(),
-                               RenameOperation::Record::NewHistoryEntry,
-                               [this] { return foldsCase(m_actDir); });
+        RenameOperation rename({m_fs, report, log, m_history}, RenameOperation::Kind::Proceed,
+                               m_actDir);
+        rename.enterFolder(m_actDir, lstChoice->ListCount(),
+                           [this] { return foldsCase(m_actDir); });
         proceedFiles(rules, lstChoice->entries(), rename);
         log.flush();
         return;
@@ -152,7 +153,8 @@ bool Form1::foldsCase(const QString& folder)
 {
     // The file list's last read of the folder knows how it compares names; another folder is
     // asked.
-    return showsActDir() ? flFile->folderNames().foldsCase() : m_fs.foldsCase(folder);
+    return flFile->Path() == normalFolderPath(folder) ? flFile->folderNames().foldsCase()
+                                                      : m_fs.foldsCase(folder);
 }
 
 void Form1::refreshAfterProceed(RunErrorReport& report)

@@ -69,14 +69,14 @@ void Form1::lstResult_MouseUp(int Button, int /*Shift*/, double /*X*/, double /*
 
 void Form1::mnuPopUplstResultUndo_Click()
 {
-    if (const RenameBatch* entry = m_history.nextToUndo())
-        rerunRenames(entry->folder(), entry->size(), undoRenames);
+    if (const HistoryEntry* entry = m_history.nextToUndo())
+        rerunRenames(entry->root(), entry->size(), true);
 }
 
 void Form1::mnuPopUplstResultRedo_Click()
 {
-    if (const RenameBatch* entry = m_history.nextToRedo())
-        rerunRenames(entry->folder(), entry->size(), redoRenames);
+    if (const HistoryEntry* entry = m_history.nextToRedo())
+        rerunRenames(entry->root(), entry->size(), false);
 }
 
 void Form1::showHistoryState()
@@ -85,8 +85,7 @@ void Form1::showHistoryState()
     findChild<QAction*>(QStringLiteral("mnuPopUplstResultRedo"))->setEnabled(m_history.canRedo());
 }
 
-void Form1::rerunRenames(QString folder, qsizetype files,
-                         void (*rerun)(const RenameServices&, std::function<bool()>))
+void Form1::rerunRenames(QString folder, qsizetype files, bool undo)
 {
     if (m_ended)
         return;
@@ -96,7 +95,8 @@ void Form1::rerunRenames(QString folder, qsizetype files,
     try {
         runStep(report, [&] { m_fs.setCurrentFolder(folder); });
         runStep(report, [&] { lstResult->Clear(); });
-        rerun({m_fs, report, log, m_history}, [this, folder] { return foldsCase(folder); });
+        replayRenames({m_fs, report, log, m_history}, undo,
+                      [this](const QString& folder) { return foldsCase(folder); });
         log.flush();
         showHistoryState();
         showAfterRenames(report, folder);

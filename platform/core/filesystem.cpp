@@ -27,6 +27,16 @@ bool FileSystem::foldsCase(const QString&)
     return false;
 }
 
+bool FileSystem::keepsIdentities(const QString&)
+{
+    return false;
+}
+
+FileIdentity FileSystem::identity(const QString&, const QByteArray&)
+{
+    return {};
+}
+
 FolderListing FileSystem::listing(const QString& folder)
 {
     FolderListing out{files(folder), subfolders(folder), {}, {}};

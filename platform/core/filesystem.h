@@ -28,6 +28,19 @@ struct FolderListing {
     std::vector<qsizetype> fileNames; // the place of each file's name among the names as read
 };
 
+// What tells one file from another where a name can be taken by another file: its device and
+// inode, and its birth time where the file system keeps one (a freed inode number is handed to
+// the next new file at once on ext4). Empty where the file system keeps no identity across a
+// rename.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 birth = 0; // nanoseconds since the epoch; 0 where not kept
+
+    bool known() const { return inode != 0; }
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
 // The file-system services the program needs. Every failure throws RunTimeError.
 class FileSystem {
 public:
@@ -53,6 +66,12 @@ public:
     // The files and subfolders of `folder` and the names of all its entries; the real file
     // system reads the folder once for all three.
     virtual FolderListing listing(const QString& folder);
+    // Whether the files of `folder` keep their identity across renames and as long as they
+    // exist. A file system that cannot tell answers false.
+    virtual bool keepsIdentities(const QString& folder);
+    // The identity of the entry `name` of `folder` (no link followed); RunTimeError 53 where
+    // there is none. Where identities are not kept, an empty one.
+    virtual FileIdentity identity(const QString& folder, const QByteArray& name);
 };
 
 // The volume on which `path` lies: the one whose mount point is its longest prefix.

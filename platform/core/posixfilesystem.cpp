@@ -6,9 +6,12 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <fcntl.h>
 #include <QSet>
 #include <QStorageInfo>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace tessaly {
@@ -188,6 +191,34 @@ void PosixFileSystem::setCurrentFolder(const QString& folder)
     if (chdir(encodePath(folder).constData()) != 0)
         throw errnoError(errno, true);
     m_current = folder;
+}
+
+bool PosixFileSystem::keepsIdentities(const QString& folder)
+{
+    // FAT and exFAT (the kernel's drivers and exfat-fuse alike) number a file's inode afresh
+    // each time it is read from the disk: after a while the same file has another number.
+    // Other FUSE file systems may do the same.
+    constexpr unsigned long fat = 0x4d44, exfat = 0x2011bab0, fuse = 0x65735546;
+    struct statfs fs;
+    if (statfs(encodePath(folder).constData(), &fs) != 0)
+        return false;
+    const auto type = static_cast<unsigned long>(fs.f_type);
+    return type != fat && type != exfat && type != fuse;
+}
+
+FileIdentity PosixFileSystem::identity(const QString& folder, const QByteArray& name)
+{
+    const QByteArray path = !m_current.isEmpty() && folder == m_current
+                                ? name
+                                : encodePath(joinPath(folder, decodePath(name)));
+    struct statx st;
+    if (statx(AT_FDCWD, path.constData(), AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC,
+              STATX_INO | STATX_BTIME, &st) != 0)
+        throw errnoError(errno);
+    FileIdentity id{makedev(st.stx_dev_major, st.stx_dev_minor), st.stx_ino, 0};
+    if (st.stx_mask & STATX_BTIME)
+        id.birth = qint64(st.stx_btime.tv_sec) * 1000000000 + st.stx_btime.tv_nsec;
+    return id;
 }
 
 bool PosixFileSystem::foldsCase(const QString& folder)

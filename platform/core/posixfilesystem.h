@@ -22,6 +22,8 @@ public:
     void rename(const QString& folder, const QByteArray& oldName, const NewName& newName) override;
     bool foldsCase(const QString& folder) override;
     FolderListing listing(const QString& folder) override;
+    bool keepsIdentities(const QString& folder) override;
+    FileIdentity identity(const QString& folder, const QByteArray& name) override;
 
 private:
     // Whether the folder `dir` folds case, judged by one of its `names` (exact names; `listed`

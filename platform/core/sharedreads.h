@@ -28,6 +28,11 @@ public:
     void rename(const QString& folder, const QByteArray& oldName, const NewName& newName) override;
     bool foldsCase(const QString& folder) override { return m_fs.foldsCase(folder); }
     FolderListing listing(const QString& folder) override;
+    bool keepsIdentities(const QString& folder) override { return m_fs.keepsIdentities(folder); }
+    FileIdentity identity(const QString& folder, const QByteArray& name) override
+    {
+        return m_fs.identity(folder, name);
+    }
 
 private:
     struct Kept {

@@ -245,9 +245,9 @@ QStringList runCase(quint64 seed, QString& description, Tally& tally)
         done.back().insertLogged |= line.startsWith(u"Invalid position index: ");
     });
     RenameHistory history;
-    RenameOperation rename({fs, report, proceedLog, history}, folder.path(), chosen.size(),
-                           RenameOperation::Record::NewHistoryEntry,
-                           [&] { return listing.names.foldsCase(); });
+    RenameOperation rename({fs, report, proceedLog, history}, RenameOperation::Kind::Proceed,
+                           folder.path());
+    rename.enterFolder(folder.path(), chosen.size(), [&] { return listing.names.foldsCase(); });
     proceedFiles(rules, chosen, rename, [&](FileOutcome outcome) {
         done.back().outcome = outcome;
         done.push_back({FileOutcome::LeftAlone});

@@ -1,24 +1,23 @@
 #include "core/posixfilesystem.h"
 #include "engine/renamehistory.h"
 #include "enginesupport.h"
+#include "faultyfs.h"
 #include "tempfolder.h"
 #include "testsupport.h"
 
+#include <QThread>
+
 using namespace tessaly;
-using tessaly::test::FakeMessageBox;
-using tessaly::test::FakeProgramEnd;
-using tessaly::test::ListLog;
-using tessaly::test::TempFolder;
-using tessaly::test::u8;
+using namespace tessaly::test;
 
 namespace {
 
-// The steps of taking the batch back (undo) or of doing it again, as "from -> to".
-QStringList texts(const RenameBatch& batch, bool undo)
+// The steps of taking the entry back (undo) or of doing it again, as "from -> to".
+QStringList texts(const HistoryEntry& entry, bool undo)
 {
     QStringList out;
-    for (qsizetype i = 0; i < batch.size(); ++i) {
-        const RenameStep s = undo ? batch.undoStep(i) : batch.redoStep(i);
+    for (qsizetype i = 0; i < entry.size(); ++i) {
+        const RenameStep s = undo ? entry.undoStep(i) : entry.redoStep(i);
         out.append(s.from.name + u8(" -> ") + s.to.name);
     }
     return out;
@@ -26,59 +25,151 @@ QStringList texts(const RenameBatch& batch, bool undo)
 
 } // namespace
 
-TEST(RenameBatch, UndoTakesTheLastRenameBackFirstAndRedoDoesTheFirstFirst)
+TEST(HistoryEntry, KeepsEachFilesNamesAsBytesOnDisk)
 {
-    RenameBatch batch(u8("/music"));
+    HistoryEntry entry(u8("/music"));
+    const qsizetype here = entry.addFolder(u8("."));
     const QByteArray latin1 = "Caf\xe9.mp3"; // not UTF-8: shown as Latin-1, renamed by its bytes
-    batch.add("a.mp3", "b.mp3");
-    batch.add(latin1, u8("Café.mp3").toUtf8());
-    batch.add("b.mp3", "c.mp3"); // took the name the first rename left
-    EXPECT_EQ(texts(batch, true), QStringList({u8("c.mp3 -> b.mp3"), u8("Café.mp3 -> Café.mp3"),
-                                               u8("b.mp3 -> a.mp3")}));
-    EXPECT_EQ(texts(batch, false), QStringList({u8("a.mp3 -> b.mp3"), u8("Café.mp3 -> Café.mp3"),
-                                                u8("b.mp3 -> c.mp3")}));
-    const RenameStep back = batch.undoStep(1);
-    EXPECT_EQ(back.from.bytes(), u8("Café.mp3").toUtf8());
-    EXPECT_EQ(back.to.bytes(), latin1) << "the original bytes, not their UTF-8 text";
-
-    // A file that could not be taken back keeps its new name: doing the batch again leaves it.
-    RenameBatch undone = batch;
-    undone.keepUndone({true, false, true}); // in undo order: c, Café, b
-    EXPECT_EQ(texts(undone, false), QStringList({u8("a.mp3 -> b.mp3"), u8("b.mp3 -> c.mp3")}));
-    RenameBatch redone = batch;
-    redone.keepRedone({false, true, true});
-    EXPECT_EQ(texts(redone, true), QStringList({u8("c.mp3 -> b.mp3"), u8("Café.mp3 -> Café.mp3")}));
+    entry.add(here, "a.mp3", "b.mp3", {});
+    entry.add(here, latin1, u8("Café.mp3").toUtf8(), {});
+    EXPECT_EQ(texts(entry, true), QStringList({u8("b.mp3 -> a.mp3"), u8("Café.mp3 -> Café.mp3")}));
+    EXPECT_EQ(texts(entry, false), QStringList({u8("a.mp3 -> b.mp3"), u8("Café.mp3 -> Café.mp3")}));
+    EXPECT_EQ(entry.undoStep(1).to.bytes(), latin1) << "the original bytes, not their UTF-8 text";
+    entry.dropFiles([](qsizetype i) { return i == 0; });
+    EXPECT_EQ(texts(entry, false), QStringList{u8("Café.mp3 -> Café.mp3")});
+    EXPECT_EQ(entry.undoStep(0).from.bytes(), u8("Café.mp3").toUtf8());
 }
 
-TEST(RenameBatch, TakingBackLogsEachFileInTheRunsFormsAndNeverReplacesAFile)
+// An undo and a redo while another program changes the folder: a file whose old name is taken
+// or whose rename the report's Ignore passed over waits for the next undo; one that is gone or
+// that another file has replaced leaves the history, which never locks on it.
+TEST(RenameHistory, FilesThatFailWaitAndFilesThatAreGoneOrReplacedAreLetGo)
 {
-    // After a PROCEED of a -> A and b -> B, another program took "b" and removed "A".
-    TempFolder t;
-    t.file(u8("B"), "was b");
-    t.file(u8("b"), "newcomer");
-    t.file(u8("c2"), "was c");
-    PosixFileSystem fs;
-    RenameHistory history;
-    RenameBatch& batch = history.startEntry(t.path());
-    batch.add("a", "A");
-    batch.add("b", "B");
-    batch.add("c", "c2");
-
+    TempFolder t({u8("a_b.mp3"), u8("c_d.mp3"), u8("e_f.mp3")});
+    FaultyFileSystem fs;
     FakeMessageBox box;
     FakeProgramEnd end;
     RunErrorReport report(box, end);
     QStringList log;
     ListLog lines(log);
-    undoRenames({fs, report, lines, history});
+    RenameHistory history;
+    const RenameServices services{fs, report, lines, history};
+    {
+        RenameOperation proceed(services, RenameOperation::Kind::Proceed, t.path());
+        proceed.enterFolder(t.path(), 3);
+        for (const char* name : {"a_b.mp3", "c_d.mp3", "e_f.mp3"})
+            proceed.rename({u8(name)}, {u8(name).replace(u'_', u' ')});
+    }
+    const QString header = u8("Undo of the renames in \"") + t.path() + u8("\"");
+    const QString redoHeader = u8("Redo of the renames in \"") + t.path() + u8("\"");
+    struct {
+        const char* meanwhile;
+        std::function<void()> act;
+        bool undo;
+        QStringList log;
+        QStringList names;
+        bool canUndo, canRedo;
+    } steps[] = {
+        {"another program takes the old names",
+         [&] {
+             t.file(u8("a_b.mp3"), "intruder");
+             t.file(u8("e_f.mp3"), "intruder");
+             fs.failRename(u8("c d.mp3"), ErrorCode::PermissionDenied);
+             box.answers = {MessageBoxService::Ignore};
+         },
+         true,
+         {header, u8("File \"e f.mp3\" already exist"),
+          u8("File \"c d.mp3\" not renamed: Permission denied"),
+          u8("File \"a b.mp3\" already exist"),
+          u8("Files not taken back: 3 (Undo tries them again)")},
+         {u8("a b.mp3"), u8("a_b.mp3"), u8("c d.mp3"), u8("e f.mp3"), u8("e_f.mp3")},
+         true,
+         false},
+        {"one intruder leaves: only the waiting files are tried",
+         [&] { t.remove(u8("e_f.mp3")); },
+         true,
+         {header, u8("File \"e f.mp3\" renamed to \"e_f.mp3\""),
+          u8("File \"c d.mp3\" renamed to \"c_d.mp3\""), u8("File \"a b.mp3\" already exist"),
+          u8("Files not taken back: 1 (Undo tries them again)")},
+         {u8("a b.mp3"), u8("a_b.mp3"), u8("c_d.mp3"), u8("e_f.mp3")},
+         true,
+         false},
+        {"the other leaves",
+         [&] { t.remove(u8("a_b.mp3")); },
+         true,
+         {header, u8("File \"a b.mp3\" renamed to \"a_b.mp3\"")},
+         {u8("a_b.mp3"), u8("c_d.mp3"), u8("e_f.mp3")},
+         false,
+         true},
+        {"nothing",
+         [] {},
+         false,
+         {redoHeader, u8("File \"a_b.mp3\" renamed to \"a b.mp3\""),
+          u8("File \"c_d.mp3\" renamed to \"c d.mp3\""),
+          u8("File \"e_f.mp3\" renamed to \"e f.mp3\"")},
+         {u8("a b.mp3"), u8("c d.mp3"), u8("e f.mp3")},
+         true,
+         false},
+        {"one file is moved away, one replaced by another, one deleted and made anew",
+         [&] {
+             t.remove(u8("c d.mp3"));
+             t.file(u8("other.mp3"), "other");
+             ASSERT_TRUE(QFile::remove(t.pathOf(u8("a b.mp3"))));
+             ASSERT_TRUE(QFile::rename(t.pathOf(u8("other.mp3")), t.pathOf(u8("a b.mp3"))));
+             t.remove(u8("e f.mp3"));
+             QThread::msleep(20); // a birth time of its own, where the inode number comes back
+             t.file(u8("e f.mp3"), "new");
+         },
+         true,
+         {header, u8("File \"e f.mp3\" is not the file renamed; left alone"),
+          u8("File c d.mp3 not found"), u8("File \"a b.mp3\" is not the file renamed; left alone")},
+         {u8("a b.mp3"), u8("e f.mp3")},
+         false,
+         false},
+    };
+    for (const auto& step : steps) {
+        step.act();
+        log.clear();
+        replayRenames(services, step.undo);
+        EXPECT_EQ(log, step.log) << step.meanwhile;
+        EXPECT_EQ(t.names(), step.names) << step.meanwhile;
+        EXPECT_EQ(history.canUndo(), step.canUndo) << step.meanwhile;
+        EXPECT_EQ(history.canRedo(), step.canRedo) << step.meanwhile;
+    }
+    EXPECT_EQ(t.read(u8("a b.mp3")), "other");
+    EXPECT_EQ(box.errors.size(), 1);
+}
 
-    EXPECT_EQ(log, QStringList({u8("File \"c2\" renamed to \"c\""), u8("File \"B\" already exist"),
-                                u8("File a not found")}));
-    // Only the file taken back is done again by a redo.
-    EXPECT_FALSE(history.canUndo());
-    ASSERT_TRUE(history.canRedo());
-    EXPECT_EQ(texts(*history.nextToRedo(), false), QStringList{u8("c -> c2")});
-    EXPECT_EQ(t.names(), QStringList({u8("B"), u8("b"), u8("c")}));
-    EXPECT_EQ(t.read(u8("b")), "newcomer");
-    EXPECT_EQ(t.read(u8("B")), "was b");
-    EXPECT_TRUE(box.errors.isEmpty());
+TEST(RenameHistory, AProceedAfterAnUndoInPartKeepsOnlyTheFilesStillDone)
+{
+    TempFolder t({u8("a"), u8("b")});
+    PosixFileSystem fs;
+    FakeMessageBox box;
+    FakeProgramEnd end;
+    RunErrorReport report(box, end);
+    QStringList log;
+    ListLog lines(log);
+    RenameHistory history;
+    const RenameServices services{fs, report, lines, history};
+    RenameOperation first(services, RenameOperation::Kind::Proceed, t.path());
+    first.enterFolder(t.path(), 2);
+    first.rename({u8("a")}, {u8("A1")});
+    first.rename({u8("b")}, {u8("B1")});
+    t.file(u8("a"), "intruder");
+    replayRenames(services, true); // b back, a waits
+    EXPECT_FALSE(history.canRedo()) << "an undo under way is finished first";
+
+    RenameOperation second(services, RenameOperation::Kind::Proceed, t.path());
+    second.enterFolder(t.path(), 1);
+    second.rename({u8("b")}, {u8("B2")});
+    ASSERT_TRUE(history.canUndo());
+    EXPECT_FALSE(history.canRedo());
+    EXPECT_EQ(texts(*history.nextToUndo(), true), QStringList{u8("B2 -> b")});
+    replayRenames(services, true);
+    ASSERT_TRUE(history.canUndo()) << "the first PROCEED's file still done";
+    EXPECT_EQ(texts(*history.nextToUndo(), true), QStringList{u8("A1 -> a")});
+    t.remove(u8("a"));
+    replayRenames(services, true);
+    EXPECT_EQ(t.names(), QStringList({u8("a"), u8("b")}));
+    EXPECT_TRUE(history.canRedo());
 }

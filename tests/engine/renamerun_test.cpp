@@ -45,8 +45,9 @@ protected:
             return;
         }
         ListLog lines(log);
-        RenameOperation rename({fs, report, lines, history}, u8("/music"), chosen.size(),
-                               RenameOperation::Record::NewHistoryEntry, [] { return false; });
+        RenameOperation rename({fs, report, lines, history}, RenameOperation::Kind::Proceed,
+                               u8("/music"));
+        rename.enterFolder(u8("/music"), chosen.size(), [] { return false; });
         proceedFiles(rules, chosen, rename);
     }
     void answer(std::initializer_list<MessageBoxService::Answer> answers) { box.answers = answers; }
@@ -261,7 +262,7 @@ TEST_F(RenameRun, RetryAtTheRenameCanEndInAnOutcome)
     EXPECT_EQ(log, QStringList{u8("File \"a.mp3\" already exist")});
 }
 
-TEST_F(RenameRun, IgnoreAtTheRenameGoesOnWithTheNextFileWithoutClaimingSuccess)
+TEST_F(RenameRun, IgnoreAtTheRenameLogsTheFailureAndGoesOnWithTheNextFile)
 {
     onRename = [](const FileEntry& old, const QString&) {
         if (old.name == u8("a.mp3"))
@@ -271,7 +272,8 @@ TEST_F(RenameRun, IgnoreAtTheRenameGoesOnWithTheNextFileWithoutClaimingSuccess)
     const Rules rules = Rules().upperSuffix();
     run(RunMode::Proceed, rules, {u8("a.mp3"), u8("b.mp3")});
     EXPECT_EQ(errorNumbers(), QStringList{u8("Error Number = 70")});
-    EXPECT_EQ(log, QStringList{renamed("b.mp3", "b.MP3")});
+    EXPECT_EQ(log, QStringList({u8("File \"a.mp3\" not renamed: Permission denied"),
+                                renamed("b.mp3", "b.MP3")}));
 }
 
 TEST_F(RenameRun, RetryAndIgnoreAtAFailingNameEdit)
@@ -363,8 +365,8 @@ TEST_F(RenameRun, OutcomeCodesFromOtherStepsGoToTheReport)
     const Rules rules = Rules().upperSuffix();
     RunErrorReport report(box, end);
     ListLog failingLog(log, [](const QString&) { throw RunTimeError(ErrorCode::FileNotFound); });
-    RenameOperation rename({fs, report, failingLog, history}, u8("/music"), 2,
-                           RenameOperation::Record::NewHistoryEntry);
+    RenameOperation rename({fs, report, failingLog, history}, RenameOperation::Kind::Proceed);
+    rename.enterFolder(u8("/music"), 2);
     proceedFiles(rules, entries({u8("a.mp3"), u8("b.mp3")}), rename);
     previewFiles(rules, entries({u8("c.mp3")}),
                  {[](const QString&) { throw RunTimeError(ErrorCode::FileExists); }}, report);

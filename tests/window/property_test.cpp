@@ -60,7 +60,7 @@ bool isBadName(const QString& name)
 struct Totals {
     int cases = 0, foldingCases = 0, fallbackCases = 0, files = 0, renamed = 0, exists = 0,
         notFound = 0, badNames = 0, positionLines = 0, removedBeforeProceed = 0, faultsInjected = 0,
-        faultsIgnored = 0, overflowReports = 0, undone = 0, redone = 0, meddled = 0;
+        faultsIgnored = 0, overflowReports = 0, undone = 0, redone = 0, waited = 0, meddled = 0;
 };
 
 qint16 positionOf(const QString& text)
@@ -309,10 +309,14 @@ QStringList PropertyTest::runCase(quint64 seed, Totals& totals, QString& descrip
             return false;
         };
         // The rename that faulted (the fake fails it before looking for the file) and was
-        // answered Ignore logs nothing. Settle it before reading lines: a "not found" line names
-        // only the new name, which a later chosen file may share.
-        if (faultHit && !retryFault && encodePath(faultName) == oldBytes)
+        // answered Ignore logs the failure. Settle it before reading other lines: a "not found"
+        // line names only the new name, which a later chosen file may share.
+        if (faultHit && !retryFault && encodePath(faultName) == oldBytes) {
+            if (!next(QStringLiteral("File ") + q(old) + QStringLiteral(" not renamed: ") +
+                      RunTimeError(faultCode).description()))
+                problem(QStringLiteral("no line for the ignored failure"));
             continue;
+        }
         if (next(QStringLiteral("File ") + q(old) + QStringLiteral(" renamed to ") + q(name))) {
             ++totals.renamed;
             renamedPairs.append({oldBytes, newBytes});
@@ -370,68 +374,108 @@ QStringList PropertyTest::runCase(quint64 seed, Totals& totals, QString& descrip
     if (listed != files)
         problems.append(QStringLiteral("the chosen list does not hold the folder's files"));
 
-    // Undo, then redo, now and then with another program changing the folder before each.
+    // Undo, then redo, now and then with another program changing the folder before each: it
+    // moves a file away, puts an unrelated file in its place, or takes the name a file is to
+    // get. A step that leaves files waiting is followed by one more the same way, now and then
+    // after the names they wait for were freed.
+    enum State { Done, Undone, LetGo };
     QList<std::pair<QByteArray, QByteArray>> pairs = renamedPairs;
+    QList<State> states(pairs.size(), Done);
+    QSet<QByteArray> replaced;   // names under which another file now stands
+    QList<QByteArray> newcomers; // names taken by the other program
     bool meddledSoFar = false;
-    for (const bool undo : {true, false}) {
-        if (renamedPairs.isEmpty())
+    bool undo = true;
+    const QString header = QStringLiteral(" of the renames in \"") + caseFolder.path() + u'"';
+    for (int round = 0; round < 4; ++round) {
+        if (!states.contains(undo ? Done : Undone))
             break; // no entry in the history: its top is an earlier case's
         const QString step = undo ? QStringLiteral("undo") : QStringLiteral("redo");
         QMap<QByteArray, QByteArray> expected = readEntries(caseFolder.path());
+        const QString at = caseFolder.path() + u'/';
+        if (!newcomers.isEmpty() && random.chance(0.6)) { // the names waited for are freed
+            for (const QByteArray& n : std::as_const(newcomers))
+                if (::unlink((encodePath(at) + n).constData()) == 0)
+                    expected.remove(n);
+            newcomers.clear();
+        }
         const bool meddled = random.chance(0.3);
         meddledSoFar = meddledSoFar || meddled;
-        if (meddled && !pairs.isEmpty()) {
-            const auto& [oldName, newName] = pairs[random.below(int(pairs.size()))];
+        QList<qsizetype> movable;
+        for (qsizetype i = 0; i < pairs.size(); ++i)
+            if (states[i] == (undo ? Done : Undone))
+                movable.append(i);
+        if (meddled && !movable.isEmpty()) {
+            const auto& [oldName, newName] = pairs[movable[random.below(int(movable.size()))]];
             const QByteArray& gone = undo ? newName : oldName;
             const QByteArray& taken = undo ? oldName : newName;
-            const QString at = caseFolder.path() + u'/';
-            if (random.chance(0.5) && expected.contains(gone) &&
-                expected.value(gone) != folderMark) {
-                // renamed away by the other program, under a name no rule gives
-                const QByteArray elsewhere = "elsewhere " + QByteArray::number(totals.cases);
-                ::rename((encodePath(at) + gone).constData(),
-                         (encodePath(at) + elsewhere).constData());
-                expected.insert(elsewhere, expected.take(gone));
+            const int how = random.below(3);
+            if (how < 2 && expected.contains(gone) && expected.value(gone) != folderMark) {
+                // renamed away, or put in the place of the file, under a name no rule gives
+                const QByteArray other = "other " + QByteArray::number(totals.cases);
+                if (how == 0) {
+                    ::rename((encodePath(at) + gone).constData(),
+                             (encodePath(at) + other).constData());
+                    expected.insert(other, expected.take(gone));
+                } else if (createEntry(caseFolder.path(), other, "unrelated")) {
+                    ::rename((encodePath(at) + other).constData(),
+                             (encodePath(at) + gone).constData());
+                    expected.insert(gone, "unrelated");
+                    replaced.insert(gone);
+                }
             } else if (!std::any_of(expected.keyBegin(), expected.keyEnd(),
                                     [&](const QByteArray& n) {
                                         return sameSpelling(n, taken, calls.foldCase);
                                     }) &&
                        createEntry(caseFolder.path(), taken, "newcomer")) {
                 expected.insert(taken, "newcomer");
+                newcomers.append(taken);
             }
             ++totals.meddled;
         }
         const QMap<QByteArray, QByteArray> start = expected;
-        // The model: each rename in the step's order, from the name the file has to the name
-        // it gets, never onto another entry.
-        QStringList expectedLog;
-        QList<std::pair<QByteArray, QByteArray>> done;
+        // The model: each file the step may move, in the step's order, from the name it has to
+        // the name it gets, only while that name holds it, never onto another entry.
+        QStringList expectedLog{(undo ? QStringLiteral("Undo") : QStringLiteral("Redo")) + header};
         const auto display = [](const QByteArray& b) {
             return decodeFileName(b.constData(), b.size()).name;
         };
-        for (qsizetype i = 0; i < pairs.size(); ++i) {
-            const auto& pair = pairs[undo ? pairs.size() - 1 - i : i];
-            const QByteArray& has = undo ? pair.second : pair.first;
-            const QByteArray& gets = undo ? pair.first : pair.second;
+        int waiting = 0, moved = 0;
+        for (qsizetype n = 0; n < pairs.size(); ++n) {
+            const qsizetype i = undo ? pairs.size() - 1 - n : n;
+            if (states[i] != (undo ? Done : Undone))
+                continue;
+            const QByteArray& has = undo ? pairs[i].second : pairs[i].first;
+            const QByteArray& gets = undo ? pairs[i].first : pairs[i].second;
             const bool taken =
                 std::any_of(expected.keyBegin(), expected.keyEnd(), [&](const QByteArray& n) {
                     return n != has && sameSpelling(n, gets, calls.foldCase);
                 });
             if (!expected.contains(has) || expected.value(has) == folderMark) {
-                expectedLog.append(QStringLiteral("File ") + display(gets) +
+                expectedLog.append(QStringLiteral("File ") + display(has) +
                                    QStringLiteral(" not found"));
+                states[i] = LetGo;
+            } else if (replaced.contains(has)) {
+                expectedLog.append(QStringLiteral("File ") + q(display(has)) +
+                                   QStringLiteral(" is not the file renamed; left alone"));
+                states[i] = LetGo;
             } else if (taken) {
                 expectedLog.append(QStringLiteral("File ") + q(display(has)) +
                                    QStringLiteral(" already exist"));
+                ++waiting;
             } else {
                 expectedLog.append(QStringLiteral("File ") + q(display(has)) +
                                    QStringLiteral(" renamed to ") + q(display(gets)));
                 expected.insert(gets, expected.take(has));
-                done.append(pair);
+                states[i] = undo ? Undone : Done;
+                ++moved;
             }
         }
-        if (undo)
-            std::reverse(done.begin(), done.end());
+        if (waiting > 0)
+            expectedLog.append((undo ? QStringLiteral("Files not taken back: %1 (Undo tries them "
+                                                      "again)")
+                                     : QStringLiteral("Files not renamed again: %1 (Redo tries "
+                                                      "them again)"))
+                                   .arg(waiting));
         get<QAction>(undo ? "mnuPopUplstResultUndo" : "mnuPopUplstResultRedo")->trigger();
         const QMap<QByteArray, QByteArray> now = readEntries(caseFolder.path());
         description += u'\n' + step + QStringLiteral(" log:\n  ") +
@@ -448,9 +492,13 @@ QStringList PropertyTest::runCase(quint64 seed, Totals& totals, QString& descrip
         std::sort(b.begin(), b.end());
         if (a != b)
             problems.append(step + QStringLiteral(": a content was lost or doubled"));
-        totals.undone += undo ? int(done.size()) : 0;
-        totals.redone += undo ? 0 : int(done.size());
-        pairs = done;
+        totals.undone += undo ? moved : 0;
+        totals.redone += undo ? 0 : moved;
+        totals.waited += waiting;
+        if (waiting == 0)
+            undo = !undo; // else the same way again
+        else
+            meddledSoFar = true; // the disk is as the waiting files left it
     }
     if (window.end.ends != 0)
         problems.append(QStringLiteral("the program was ended"));
@@ -473,7 +521,8 @@ TEST_F(PropertyTest, ProceedKeepsEveryFileAndLogsOnlyTheTruth)
               << " rename faults injected (" << totals.faultsIgnored << " ignored), "
               << totals.overflowReports << " overflow reports; undo renamed back " << totals.undone
               << " files, redo renamed " << totals.redone << " again, " << totals.meddled
-              << " times after another program changed the folder\n";
+              << " times after another program changed the folder, " << totals.waited
+              << " files waiting for the next step\n";
 }
 
 // Found by the test above: a chosen file removed behind the window's back leaves its name free,

@@ -219,7 +219,7 @@ TEST_F(RunTest, RenameFaultsGoToTheReportWithTheirCodes)
     }
 }
 
-TEST_F(RunTest, IgnoreOnAFailedRenameGoesOnWithoutASuccessLine)
+TEST_F(RunTest, IgnoreOnAFailedRenameLogsTheFailureAndGoesOn)
 {
     fs.failRename(QStringLiteral("c_d.mp3"), 70, /*once=*/false);
     window.box.answers = {MessageBoxService::Retry, MessageBoxService::Ignore};
@@ -227,6 +227,7 @@ TEST_F(RunTest, IgnoreOnAFailedRenameGoesOnWithoutASuccessLine)
     proceed();
     EXPECT_EQ(window.box.errors.size(), 2) << "Retry met the fault again";
     EXPECT_EQ(lines("lstResult"), strings({"File \"a_b.mp3\" renamed to \"a_b.MP3\"",
+                                           "File \"c_d.mp3\" not renamed: Permission denied",
                                            "File \"e_f.mp3\" renamed to \"e_f.MP3\""}));
     EXPECT_EQ(folder.names(), strings({"a_b.MP3", "c_d.mp3", "e_f.MP3"}));
     EXPECT_EQ(fs.renameFaultsInjected, 2);
