@@ -105,6 +105,8 @@ public:
     // file gets the bytes of `to`. A replay passes the identity the history knows of the file.
     FileOutcome rename(const FileEntry& old, const FileEntry& to,
                        const FileIdentity& expected = {});
+    // Whether a PROCEED renamed a file, and so made an entry of the history.
+    bool madeHistoryEntry() const { return m_entry != nullptr; }
 
 private:
     // The rename itself; false where the name holds another file than `expected`.

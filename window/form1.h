@@ -57,6 +57,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // layout
@@ -153,6 +154,9 @@ private:
     // The menu items of the history: each enabled while there is something to take back or to
     // do again.
     void showHistoryState();
+    // Whether Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y go to the renames even in a text box: from the end
+    // of a PROCEED, undo or redo until the user edits a text box.
+    void undoKeysToRenames(bool renames);
     void showAfterRenames(RunErrorReport& report, const QString& folder);
 
     // A failure in a browser handler: warn, then put the browser on the nearest readable
@@ -182,6 +186,7 @@ private:
     bool m_activated = false;
     bool m_recovering = false;
     bool m_ended = false; // the error report ended the program (seen only where ending returns)
+    bool m_undoKeysToRenames = false;
     PreviewMarks m_marks;
     // PREVIEWs that ran to their end without showing a box: their lines are what a PREVIEW
     // would show again as long as nothing has changed since.

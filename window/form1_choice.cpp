@@ -13,6 +13,8 @@ void Form1::connectChoiceList()
 {
     connect(lstChoice, &ListBox::KeyDown, this, &Form1::lstChoice_KeyDown);
     connect(lstChoice, &ListBox::MouseUp, this, &Form1::lstChoice_MouseUp);
+    connect(lstChoice, &ListBox::MenuKey, this,
+            [this] { mnuPopUplstChoice->popupAtCurrent(lstChoice); });
     const std::pair<const char*, void (Form1::*)()> items[] = {
         {"mnuPopUplstChoiceDel", &Form1::mnuPopUplstChoiceDel_Click},
         {"mnuPopUplstChoiceCrop", &Form1::mnuPopUplstChoiceCrop_Click},

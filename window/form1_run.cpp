@@ -120,6 +120,8 @@ void Form1::runChosenFiles(RunMode mode, RenameRules rules, RunErrorReport& repo
                            [this] { return foldsCase(m_actDir); });
         proceedFiles(rules, lstChoice->entries(), rename);
         log.flush();
+        if (rename.madeHistoryEntry())
+            undoKeysToRenames(true); // Ctrl+Z takes it back, wherever the focus is
         return;
     }
     // A preview also tells what PROCEED would do with each file, judged from the folder's

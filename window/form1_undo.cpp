@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QShortcut>
 
 namespace tessaly {
@@ -29,11 +30,40 @@ bool typingInTextBox()
     return box && !box->isReadOnly();
 }
 
+bool isUndoKey(const QKeyEvent* key)
+{
+    return key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+           key->keyCombination() == (Qt::CTRL | Qt::Key_Y);
+}
+
 } // namespace
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    // A text box claims the keys of its own undo before any shortcut sees them. Right after a
+    // PROCEED, undo or redo, until the user edits a text box, they are the renames' keys.
+    if (event->type() == QEvent::ShortcutOverride && m_undoKeysToRenames &&
+        isUndoKey(static_cast<QKeyEvent*>(event))) {
+        event->ignore();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::undoKeysToRenames(bool renames)
+{
+    m_undoKeysToRenames = renames;
+}
 
 void Form1::connectHistory()
 {
     connect(lstResult, &ListBox::MouseUp, this, &Form1::lstResult_MouseUp);
+    connect(lstResult, &ListBox::MenuKey, this,
+            [this] { mnuPopUplstResult->popupAtCurrent(lstResult); });
+    for (TextBox* box : findChildren<TextBox*>()) {
+        box->installEventFilter(this);
+        connect(box, &QLineEdit::textEdited, this, [this] { undoKeysToRenames(false); });
+    }
     const struct {
         const char* name;
         void (Form1::*handler)();
@@ -50,12 +80,12 @@ void Form1::connectHistory()
         auto* action = mnuPopUplstResult->findChild<QAction*>(QString::fromLatin1(item.name));
         connect(action, &QAction::triggered, this, item.handler);
         action->setEnabled(false);
-        // The keys work anywhere in the window but in a text box. A text box claims the keys
-        // of its own undo before any shortcut sees them; Ctrl+Y only where the platform makes
-        // it a redo key, so it is checked here too.
+        // The keys work anywhere in the window but in a text box the user has typed in since
+        // the last PROCEED, undo or redo (see eventFilter). Ctrl+Y is a text box's redo key only
+        // where the platform makes it one, so it is checked here too.
         for (const QKeySequence& key : item.keys)
             connect(new QShortcut(key, this), &QShortcut::activated, this, [this, item] {
-                if (!typingInTextBox())
+                if (m_undoKeysToRenames || !typingInTextBox())
                     (this->*item.handler)();
             });
     }
@@ -100,6 +130,7 @@ void Form1::rerunRenames(QString folder, qsizetype files, bool undo)
         log.flush();
         showHistoryState();
         showAfterRenames(report, folder);
+        undoKeysToRenames(true);
     } catch (const RunEnded&) {
         m_ended = true;
     }

@@ -171,6 +171,13 @@ void ListBox::keepEntries(const std::vector<bool>& keep)
 void ListBox::keyPressEvent(QKeyEvent* event)
 {
     Q_EMIT KeyDown(virtualKeyCode(event->key()), shiftState(event->modifiers()));
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if ((event->key() == Qt::Key_Menu && modifiers == Qt::NoModifier) ||
+        (event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+        event->accept();
+        Q_EMIT MenuKey();
+        return;
+    }
     QListView::keyPressEvent(event);
 }
 

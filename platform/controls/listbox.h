@@ -9,7 +9,8 @@ namespace tessaly {
 
 // A list box: a scrollable list of entries, each with a selected flag. Never sorted.
 // `KeyDown` is raised before the list's own handling of a key, `MouseUp` after a button
-// release; both come from the user only. A list box of lines (a log) keeps only their texts,
+// release, `MenuKey` after KeyDown for the keys that open a popup menu; all come from the user
+// only. A list box of lines (a log) keeps only their texts,
 // compactly, and has no entries().
 class ListBox : public QListView {
     Q_OBJECT
@@ -44,6 +45,8 @@ public:
 Q_SIGNALS:
     void KeyDown(int keyCode, int shift);
     void MouseUp(int button, int shift, double x, double y);
+    // The keyboard's menu keys: the Menu key, Shift+F10.
+    void MenuKey();
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -1,5 +1,6 @@
 #include "controls/simplecontrols.h"
 
+#include <QAbstractItemView>
 #include <QCursor>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -72,6 +73,13 @@ QAction* PopupMenu::addItem(const QString& name, const QString& caption)
 void PopupMenu::popupAtMouse()
 {
     popup(QCursor::pos());
+}
+
+void PopupMenu::popupAtCurrent(QAbstractItemView* list)
+{
+    const QRect row = list->visualRect(list->currentIndex());
+    const QPoint at = row.isValid() ? row.bottomLeft() : QPoint(0, 0);
+    popup(list->viewport()->mapToGlobal(at));
 }
 
 } // namespace tessaly

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
@@ -55,6 +56,9 @@ public:
     QAction* addItem(const QString& name, const QString& caption);
     // Opens the menu at the mouse position.
     void popupAtMouse();
+    // Opens the menu under the current entry of a list (or at its top left), as the keyboard's
+    // menu keys do.
+    void popupAtCurrent(QAbstractItemView* list);
 };
 
 } // namespace tessaly

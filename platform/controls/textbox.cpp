@@ -105,9 +105,11 @@ int TextBox::typedLimit() const
 void TextBox::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
+    const Qt::FocusReason reason = event->reason();
+    if (std::exchange(m_focusReturning, false) && reason == Qt::ActiveWindowFocusReason)
+        return;
     const int writes = m_selectionWrites;
     Q_EMIT GotFocus();
-    const Qt::FocusReason reason = event->reason();
     m_pressKeepsSelection = m_selectionWrites != writes && (reason == Qt::MouseFocusReason ||
                                                             reason == Qt::ActiveWindowFocusReason);
     m_focusGained.start();

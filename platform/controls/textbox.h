@@ -24,6 +24,9 @@ public:
     int SelLength() const;
     void setSelLength(int length);
     void SetFocus() { setFocus(Qt::OtherFocusReason); }
+    // The focus will come back to this box as a modal box closes: that return is no gain of
+    // the focus (no GotFocus), so the text stays as it was. Any other gain of focus ends this.
+    void keepSelectionWhenFocusReturns() { m_focusReturning = true; }
     // A press this soon after the box gained the focus by the mouse is the click that gave it.
     static constexpr int FocusClickMs = 300;
 
@@ -50,6 +53,7 @@ private:
     int m_selectionWrites = 0;          // SelStart and SelLength writes, to see what GotFocus did
     bool m_pressKeepsSelection = false; // the press that brings the focus keeps GotFocus's
     bool m_holdingSelection = false;    // ... until its button is released
+    bool m_focusReturning = false;
     QElapsedTimer m_focusGained;
 };
 

@@ -1,4 +1,5 @@
 #include "controls/qtservices.h"
+#include "controls/textbox.h"
 #include "testsupport.h"
 
 #include <QAbstractButton>
@@ -71,9 +72,59 @@ TEST(QtMessageBoxService, EachButtonGivesItsAnswerAndEnterGivesAbort)
     whenBoxShows([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
     EXPECT_EQ(service.runTimeError(QStringLiteral("x"), QStringLiteral("t")),
               MessageBoxService::Abort);
-    whenBoxShows([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+}
+
+TEST(QtMessageBoxService, ErrorBoxShowsAbortRetryIgnoreAndStaysUntilOneIsPressed)
+{
+    QtMessageBoxService service;
+    QList<int> order;
+    bool stayed = false;
+    whenBoxShows([&](QMessageBox* box) {
+        for (auto button : {QMessageBox::Abort, QMessageBox::Retry, QMessageBox::Ignore})
+            order.append(box->button(button)->mapTo(box, QPoint(0, 0)).x());
+        // Escape and the window's close button would end the program with Abort.
+        QTest::keyClick(box, Qt::Key_Escape);
+        box->close();
+        QApplication::processEvents();
+        stayed = box->isVisible();
+        box->button(QMessageBox::Retry)->click();
+    });
     EXPECT_EQ(service.runTimeError(QStringLiteral("x"), QStringLiteral("t")),
-              MessageBoxService::Abort);
+              MessageBoxService::Retry);
+    EXPECT_TRUE(stayed);
+    ASSERT_EQ(order.size(), 3);
+    EXPECT_LT(order[0], order[1]) << "Abort left of Retry";
+    EXPECT_LT(order[1], order[2]) << "Retry left of Ignore";
+}
+
+TEST(QtMessageBoxService, ATextBoxTheFocusReturnsToKeepsItsSelection)
+{
+    QWidget window;
+    TextBox box(&window);
+    box.setText(QStringLiteral("100000"));
+    int gotFocus = 0;
+    QObject::connect(&box, &TextBox::GotFocus, [&] {
+        ++gotFocus;
+        box.selectAll(); // as the position boxes do
+    });
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    box.setFocus();
+    box.setSelStart(6); // the caret at the end, nothing selected
+    gotFocus = 0;
+    QtMessageBoxService service(&window);
+    whenBoxShows([](QMessageBox* b) { b->button(QMessageBox::Ignore)->click(); });
+    service.runTimeError(QStringLiteral("x"), QStringLiteral("t"));
+    window.activateWindow(); // as the window manager does once the box is gone
+    ASSERT_TRUE(QTest::qWaitFor([&] { return box.hasFocus(); }));
+    EXPECT_EQ(gotFocus, 0);
+    EXPECT_FALSE(box.hasSelectedText());
+    EXPECT_EQ(box.SelStart(), 6);
+    // Any other gain of the focus selects as before.
+    box.clearFocus();
+    box.setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(gotFocus, 1);
 }
 
 TEST(QtMessageBoxService, TheBoxShowsTheNormalPointerAndTheWaitCursorComesBack)

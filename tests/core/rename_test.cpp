@@ -668,6 +668,7 @@ TEST(RealFileSystems, Fat)
         GTEST_SKIP() << m.skipReason.toStdString();
     checkCaseInsensitiveFolder(m.path());
     checkRefusedCharacters(m.path());
+    EXPECT_FALSE(PosixFileSystem().keepsIdentities(m.path())) << "inode numbers made afresh";
 }
 
 TEST(RealFileSystems, ExFat)
@@ -682,6 +683,8 @@ TEST(RealFileSystems, ExFat)
     RecordProperty("mount", m.how.toStdString());
     checkCaseInsensitiveFolder(m.path());
     checkRefusedCharacters(m.path());
+    // exfat-fuse gives a file another inode number once the kernel has forgotten it.
+    EXPECT_FALSE(PosixFileSystem().keepsIdentities(m.path()));
 }
 
 TEST(RealFileSystems, Ext4CasefoldFolder)
@@ -699,4 +702,5 @@ TEST(RealFileSystems, Ext4CasefoldFolder)
     checkCaseInsensitiveFolder(folder);
     PosixFileSystem fs;
     EXPECT_FALSE(fs.foldsCase(m.path())) << "the volume's root folds no case";
+    EXPECT_TRUE(fs.keepsIdentities(folder));
 }

@@ -1,5 +1,6 @@
 #include "windowfixture.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -32,6 +33,15 @@ protected:
     {
         return (undo ? u8("Undo") : u8("Redo")) + u8(" of the renames in \"") + folder.path() +
                u8("\"");
+    }
+    // Alt+P: the button's click comes when its press has shown, a moment later.
+    void altP(QWidget* focus)
+    {
+        focus->setFocus();
+        QTest::keyClick(focus, Qt::Key_P, Qt::AltModifier);
+        auto* button = get<QAbstractButton>("cmdGo_0");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !button->isDown(); }));
+        QApplication::processEvents();
     }
     void press(QWidget* focus, QKeyCombination keys)
     {
@@ -118,6 +128,38 @@ TEST_F(UndoTest, TheKeysWorkAnywhereButInATextBoxWhichUndoesItsTyping)
         press(erase, combination);
         EXPECT_EQ(erase->Text(), QString::fromUtf8(after)) << "the box takes back its own typing";
         EXPECT_EQ(folder.names(), strings({"a b.mp3", "c d.mp3"})) << "the renames stay";
+    }
+}
+
+TEST_F(UndoTest, RightAfterAProceedCtrlZTakesItBackUntilATextBoxIsEdited)
+{
+    // Type, Alt+P, Ctrl+Z: the focus is still in the text box typed in, and the PROCEED goes.
+    TextBox* replace = text("txtRepl");
+    replace->setFocus();
+    QTest::keyClicks(replace, QStringLiteral("_"));
+    altP(replace);
+    ASSERT_EQ(folder.names(), strings({"ab.mp3", "cd.mp3"}));
+    press(replace, Qt::CTRL | Qt::Key_Z);
+    EXPECT_EQ(folder.names(), strings({"a_b.mp3", "c_d.mp3"}));
+    EXPECT_EQ(replace->Text(), QStringLiteral("_"));
+    press(text("txtFrom"), Qt::CTRL | Qt::SHIFT | Qt::Key_Z); // a position box too
+    EXPECT_EQ(folder.names(), strings({"ab.mp3", "cd.mp3"}));
+
+    // Alt+P, type, Ctrl+Z, Ctrl+Z: both take back typing, never the renames.
+    TextBox* erase = text("txtEras");
+    altP(erase);
+    QTest::keyClicks(erase, QStringLiteral("xy"));
+    press(erase, Qt::CTRL | Qt::Key_Z);
+    press(erase, Qt::CTRL | Qt::Key_Z);
+    EXPECT_EQ(folder.names(), strings({"ab.mp3", "cd.mp3"}));
+    EXPECT_TRUE(undo()->isEnabled());
+
+    // The log's menu opens from the keyboard too.
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_Menu), Qt::SHIFT | Qt::Key_F10}) {
+        press(list("lstResult"), key);
+        auto* menu = get<QMenu>("mnuPopUplstResult");
+        EXPECT_TRUE(menu->isVisible());
+        menu->close();
     }
 }
 
