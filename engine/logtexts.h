@@ -69,6 +69,9 @@ inline constexpr LogLine<1> NotTheFileRenamed{
 inline constexpr LogLine<1> NotTakenBack{{"Files not taken back: ", " (Undo tries them again)"}};
 inline constexpr LogLine<1> NotRenamedAgain{
     {"Files not renamed again: ", " (Redo tries them again)"}};
+// A pass over a folder tree: before each folder's lines, the folder relative to the one the pass
+// started in ("." for that one itself).
+inline constexpr LogLine<1> Folder{{"Folder \"", "\""}};
 } // namespace LogLines
 
 } // namespace tessaly

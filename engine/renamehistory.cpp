@@ -74,7 +74,7 @@ void HistoryEntry::dropFiles(const std::function<bool(qsizetype)>& drop)
     m_files = std::move(kept);
 }
 
-HistoryEntry& RenameHistory::startEntry(QString root)
+HistoryEntry& RenameHistory::startEntry(QString root, bool tree)
 {
     // An entry taken back or done again in part keeps only its files done: the others can no
     // longer be done again once the entries after it are dropped.
@@ -85,7 +85,7 @@ HistoryEntry& RenameHistory::startEntry(QString root)
         m_done = k + 1;
     }
     m_entries.resize(size_t(m_done));
-    m_entries.emplace_back(std::move(root));
+    m_entries.emplace_back(std::move(root), tree);
     m_done = qsizetype(m_entries.size());
     return m_entries.back();
 }
@@ -148,6 +148,8 @@ void replayRenames(const RenameServices& services, bool undo,
             if (foldsCase)
                 folds = [&foldsCase, path] { return foldsCase(path); };
             rename.enterFolder(path, entry.size(), std::move(folds));
+            if (entry.isTree())
+                services.log.add(LogLines::Folder.text(entry.folders()[folder]));
         }
         const RenameStep step = undo ? entry.undoStep(i) : entry.redoStep(i);
         switch (rename.rename(step.from, step.to, entry.identity(i))) {

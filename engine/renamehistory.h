@@ -28,9 +28,13 @@ struct RenameStep {
 class HistoryEntry {
 public:
     HistoryEntry() = default;
-    explicit HistoryEntry(QString root) : m_root(std::move(root)) {}
+    // `tree`: the renames of a pass over a folder tree, whose log names each folder.
+    explicit HistoryEntry(QString root, bool tree = false) : m_root(std::move(root)), m_tree(tree)
+    {
+    }
 
     const QString& root() const { return m_root; }
+    bool isTree() const { return m_tree; }
     // The folders of its files, relative to the root ("." for the root itself).
     const QStringList& folders() const { return m_folders; }
     qsizetype addFolder(const QString& relative);
@@ -65,6 +69,7 @@ private:
     QByteArrayView name(qsizetype i, bool after) const;
 
     QString m_root;
+    bool m_tree = false;
     QStringList m_folders;
     QByteArray m_names; // each file's old name, then its new one
     std::vector<File> m_files;
@@ -78,7 +83,7 @@ class RenameHistory {
 public:
     // Starts the newest entry, which a PROCEED fills as it renames: the entries taken back and
     // not done again are dropped first.
-    HistoryEntry& startEntry(QString root);
+    HistoryEntry& startEntry(QString root, bool tree = false);
     bool canUndo() const;
     bool canRedo() const;
     // The entry an undo takes back, or a redo does again; null where there is none.
@@ -97,7 +102,8 @@ private:
 };
 
 // Takes back the history's next entry to undo (`undo`), or does the next one to redo again, as
-// a run of its own: its first line names the entry's folder, then each file is renamed in
+// a run of its own: its first line names the entry's folder (and the entry of a tree pass names
+// each folder before its lines, as the pass did), then each file is renamed in
 // PROCEED's way through a RenameOperation, undo the last renamed first, each only while its name
 // holds the file renamed. A file that is gone or replaced by another leaves the entry; one whose
 // old name is taken, or whose rename failed and was ignored, waits for the next undo (or redo),

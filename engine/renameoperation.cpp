@@ -95,8 +95,8 @@ FileOutcome outcomeOf(int code)
 
 } // namespace
 
-RenameOperation::RenameOperation(const RenameServices& services, Kind kind, QString root)
-    : m_services(services), m_kind(kind), m_root(std::move(root))
+RenameOperation::RenameOperation(const RenameServices& services, Kind kind, QString root, bool tree)
+    : m_services(services), m_kind(kind), m_root(std::move(root)), m_tree(tree)
 {
 }
 
@@ -186,7 +186,7 @@ bool RenameOperation::renameOnce(const FileEntry& old, const QByteArray& oldByte
 void RenameOperation::record(const QByteArray& oldBytes, const NewName& target)
 {
     if (!m_entry)
-        m_entry = &m_services.history.startEntry(m_root);
+        m_entry = &m_services.history.startEntry(m_root, m_tree);
     if (m_entryFolder < 0)
         m_entryFolder = m_entry->addFolder(m_relative);
     if (!m_keepsIdentities)

@@ -92,8 +92,9 @@ struct RenameServices {
 class RenameOperation {
 public:
     enum class Kind { Proceed, Replay };
-    // `root`: the folder a PROCEED's history entry is of.
-    RenameOperation(const RenameServices& services, Kind kind, QString root = {});
+    // `root`: the folder a PROCEED's history entry is of; `tree`: a pass over a folder tree.
+    RenameOperation(const RenameServices& services, Kind kind, QString root = {},
+                    bool tree = false);
 
     const RenameServices& services() const { return m_services; }
     // The folder of the renames that follow, where at most `most` files are renamed, known in
@@ -117,6 +118,7 @@ private:
     RenameServices m_services;
     const Kind m_kind;
     const QString m_root;
+    const bool m_tree;
     QString m_folder;
     std::optional<GivenNames> m_given;     // of the folder
     std::optional<bool> m_keepsIdentities; // of the folder, asked at its first rename

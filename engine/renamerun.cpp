@@ -68,10 +68,10 @@ struct RunSteps {
     }
 };
 
-// Steps 9 to 21 for every chosen entry, in order: `use(i, newName, faults)` previews or renames
-// entry i. `log` is PROCEED's.
+// Steps 9 to 21 for every chosen entry, in order: `use(entry, newName, faults)` previews or
+// renames the entry, and may stop the run (false). `log` is PROCEED's.
 template <typename Use>
-void runFiles(bool proceed, const RenameRules& rules, const QList<FileEntry>& chosen,
+bool runFiles(bool proceed, const RenameRules& rules, const QList<FileEntry>& chosen,
               RunErrorReport& report, RunLog* log, Use use)
 {
     // The list is taken once; a copy (shared, so cheap) keeps it fixed whatever the sinks do.
@@ -102,8 +102,10 @@ void runFiles(bool proceed, const RenameRules& rules, const QList<FileEntry>& ch
                 ahead.reset(); // stopped at this file: the rest is done here
             name = newNameOf(files[i].name, rules, faults, steps);
         }
-        use(files[i], std::move(name), faults);
+        if (!use(files[i], std::move(name), faults))
+            return false;
     }
+    return true;
 }
 
 } // namespace
@@ -118,19 +120,19 @@ void previewFiles(const RenameRules& rules, const QList<FileEntry>& chosen,
                      if (sinks.faults)
                          sinks.faults(faults);
                  });
+                 return true;
              });
 }
 
-void proceedFiles(const RenameRules& rules, const QList<FileEntry>& chosen, RenameOperation& rename,
-                  const std::function<void(FileOutcome)>& outcome)
+bool proceedFiles(const RenameRules& rules, const QList<FileEntry>& chosen, RenameOperation& rename,
+                  const std::function<bool(FileOutcome)>& outcome)
 {
     const RenameServices& services = rename.services();
-    runFiles(true, rules, chosen, services.report, &services.log,
-             [&](const FileEntry& old, QString name, PositionFaults) {
-                 const FileOutcome done = rename.rename(old, FileEntry{std::move(name), {}});
-                 if (outcome)
-                     outcome(done);
-             });
+    return runFiles(true, rules, chosen, services.report, &services.log,
+                    [&](const FileEntry& old, QString name, PositionFaults) {
+                        const FileOutcome done = rename.rename(old, FileEntry{std::move(name), {}});
+                        return !outcome || outcome(done);
+                    });
 }
 
 } // namespace tessaly

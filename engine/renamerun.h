@@ -29,8 +29,9 @@ void previewFiles(const RenameRules& rules, const QList<FileEntry>& chosen,
 
 // A PROCEED: each chosen entry renamed to its new name through `rename`, whose log also takes
 // the lines of position faults and whose report shows every failure. `outcome`, optional,
-// hears what became of each entry, in order.
-void proceedFiles(const RenameRules& rules, const QList<FileEntry>& chosen, RenameOperation& rename,
-                  const std::function<void(FileOutcome)>& outcome = {});
+// hears what became of each entry, in order, and may stop the run there (false). Returns
+// whether the run went through every entry.
+bool proceedFiles(const RenameRules& rules, const QList<FileEntry>& chosen, RenameOperation& rename,
+                  const std::function<bool(FileOutcome)>& outcome = {});
 
 } // namespace tessaly

@@ -19,6 +19,7 @@ Form1::Form1(Services services, QWidget* parent)
     connectChoiceList();
     connectDropPoint();
     connectHistory();
+    connectTree();
     Form_Load();
 }
 

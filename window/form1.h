@@ -4,6 +4,7 @@
 #include "engine/renamehistory.h"
 #include "engine/renamerules.h"
 #include "engine/renamerun.h"
+#include "engine/treerun.h"
 #include "window/previewmarks.h"
 
 #include <QWidget>
@@ -159,6 +160,13 @@ private:
     void undoKeysToRenames(bool renames);
     void showAfterRenames(RunErrorReport& report, const QString& folder);
 
+    // the pass over the active folder and all its subfolders
+    void connectTree();
+    void mnuPopUpdirDirTree_Click();
+    // The pass's PROCEED, from its dialog: as a PROCEED's steps 4 to 21, folder by folder.
+    void proceedTree(const RenameRules& rules, const QList<TreeRunFolder>& folders,
+                     const std::function<bool(FileOutcome)>& after);
+
     // A failure in a browser handler: warn, then put the browser on the nearest readable
     // folder above the one that failed.
     template <typename Handler> void guarded(Handler handler);
@@ -245,6 +253,7 @@ private:
     Label* Label19;
     PopupMenu* mnuPopUplstChoice;
     PopupMenu* mnuPopUplstResult;
+    PopupMenu* mnuPopUpdirDir;
     RenameHistory m_history; // the PROCEEDs of this window, as long as it lives
 };
 

@@ -235,6 +235,13 @@ void Form1::buildControls()
                                QStringLiteral("Undo renames    Ctrl+Z"));
     mnuPopUplstResult->addItem(QStringLiteral("mnuPopUplstResultRedo"),
                                QStringLiteral("Redo renames    Ctrl+Shift+Z"));
+
+    mnuPopUpdirDir = new PopupMenu(this);
+    mnuPopUpdirDir->setObjectName(QStringLiteral("mnuPopUpdirDir"));
+    mnuPopUpdirDir->setTitle(QStringLiteral("mnuPopUpdirDir"));
+    mnuPopUpdirDir->addItem(QStringLiteral("mnuPopUpdirDirTree"),
+                            QStringLiteral("Rename in this folder and its subfolders...    "
+                                           "Ctrl+Shift+P"));
 }
 
 } // namespace tessaly

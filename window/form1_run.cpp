@@ -19,28 +19,6 @@
 
 namespace tessaly {
 
-namespace {
-
-// How a preview line shows what PROCEED would do with its file: unchanged names muted, names
-// that would fail in the warning colour with an icon, position faults with an icon of their
-// own; the reasons as its tooltip.
-void markLine(RowMarks& marks, const Prediction& prediction, const PredictionWords& words)
-{
-    RowMark mark;
-    if (prediction.fails()) {
-        mark.colour = RowMark::WarningText;
-        mark.icon = RowMark::WarningIcon;
-    } else {
-        if (prediction.outcome == Prediction::LeftAlone)
-            mark.colour = RowMark::MutedText;
-        if (prediction.positions.range || prediction.positions.insert)
-            mark.icon = RowMark::NoticeIcon;
-    }
-    marks.append(mark, mark.icon != RowMark::NoIcon ? words.explain(prediction) : QString());
-}
-
-} // namespace
-
 void Form1::connectRun()
 {
     connect(cmdGo_0, &CommandButton::Click, this, &Form1::cmdGo_Click);

@@ -2,6 +2,21 @@
 
 namespace tessaly {
 
+void markLine(RowMarks& marks, const Prediction& prediction, const PredictionWords& words)
+{
+    RowMark mark;
+    if (prediction.fails()) {
+        mark.colour = RowMark::WarningText;
+        mark.icon = RowMark::WarningIcon;
+    } else {
+        if (prediction.outcome == Prediction::LeftAlone)
+            mark.colour = RowMark::MutedText;
+        if (prediction.positions.range || prediction.positions.insert)
+            mark.icon = RowMark::NoticeIcon;
+    }
+    marks.append(mark, mark.icon != RowMark::NoIcon ? words.explain(prediction) : QString());
+}
+
 void PreviewMarks::ran(RenameRules rules, std::vector<PositionFaults> faults)
 {
     if (m_deferring > 0)

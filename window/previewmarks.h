@@ -1,5 +1,7 @@
 #pragma once
 
+#include "controls/namelistmodel.h"
+#include "engine/prediction.h"
 #include "engine/renamerules.h"
 
 #include <functional>
@@ -7,6 +9,11 @@
 #include <vector>
 
 namespace tessaly {
+
+// How a preview line shows what PROCEED would do with its file: unchanged names muted, names
+// that would fail in the warning colour with an icon, position faults with an icon of their
+// own; the reasons as its tooltip. Appends the line's mark.
+void markLine(RowMarks& marks, const Prediction& prediction, const PredictionWords& words);
 
 // When the preview's lines are marked with what PROCEED would do with each file. A handler
 // whose previews follow one another (a tick's preview, then the edit's own) asks for only the

@@ -6,6 +6,8 @@
 
 #include <QAbstractListModel>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
@@ -182,6 +184,37 @@ void FolderList::open(const QModelIndex& index)
     } catch (const RunTimeError& e) {
         Q_EMIT openFailed(folder, e.code(), e.description());
     }
+}
+
+void FolderList::mousePressEvent(QMouseEvent* event)
+{
+    // The right button opens the popup menu; it does not pick an entry.
+    if (event->button() == Qt::RightButton)
+        event->accept();
+    else
+        QListView::mousePressEvent(event);
+}
+
+void FolderList::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::RightButton) {
+        QListView::mouseReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    Q_EMIT MenuRequested(false);
+}
+
+void FolderList::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if ((event->key() == Qt::Key_Menu && modifiers == Qt::NoModifier) ||
+        (event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+        event->accept();
+        Q_EMIT MenuRequested(true);
+        return;
+    }
+    QListView::keyPressEvent(event);
 }
 
 } // namespace tessaly

@@ -37,6 +37,14 @@ Q_SIGNALS:
     void Change();
     // Opening an entry failed; the list still shows the folder it showed.
     void openFailed(const QString& folder, int code, const QString& description);
+    // The user asks for the popup menu: the right mouse button (`byKeyboard` false), the Menu
+    // key or Shift+F10.
+    void MenuRequested(bool byKeyboard);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void open(const QModelIndex& index);

@@ -66,6 +66,9 @@ public:
     // The files and subfolders of `folder` and the names of all its entries; the real file
     // system reads the folder once for all three.
     virtual FolderListing listing(const QString& folder);
+    // The same for a pass over a folder tree, but that its folders are only the folders to
+    // enter: no link to a folder and no other mount (the base: those of listing).
+    virtual FolderListing treeListing(const QString& folder) { return listing(folder); }
     // Whether the files of `folder` keep their identity across renames and as long as they
     // exist. A file system that cannot tell answers false.
     virtual bool keepsIdentities(const QString& folder);

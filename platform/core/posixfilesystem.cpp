@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <QSet>
 #include <QStorageInfo>
 #include <sys/stat.h>
@@ -61,6 +62,20 @@ Kind kindOf(int dir, const dirent& e)
     if (fstatat(dir, e.d_name, &st, 0) != 0)
         return Kind::Other; // a broken link
     return S_ISDIR(st.st_mode) ? Kind::Folder : S_ISREG(st.st_mode) ? Kind::File : Kind::Other;
+}
+
+// The mount a folder entry is on, where it is a folder itself (not a link to one); none for
+// anything else. The device stands in for the mount where the kernel does not tell it.
+std::optional<quint64> mountOf(int dir, const char* name, int flags)
+{
+    struct statx st;
+    if (statx(dir, name, flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_TYPE | STATX_MNT_ID,
+              &st) != 0 ||
+        !S_ISDIR(st.stx_mode))
+        return std::nullopt;
+    if (st.stx_mask & STATX_MNT_ID)
+        return st.stx_mnt_id;
+    return (quint64(st.stx_dev_major) << 32 | st.stx_dev_minor) | (quint64(1) << 63);
 }
 
 bool isDotName(const dirent& e)
@@ -145,9 +160,25 @@ QList<FileEntry> PosixFileSystem::files(const QString& folder)
 
 FolderListing PosixFileSystem::listing(const QString& folder)
 {
+    return read(folder, false);
+}
+
+FolderListing PosixFileSystem::treeListing(const QString& folder)
+{
+    return read(folder, true);
+}
+
+FolderListing PosixFileSystem::read(const QString& folder, bool tree)
+{
     FolderStream d(folder);
     FolderListing out;
     QList<QString> names;
+    // A pass over a tree enters only real folders of the folder's own mount: no link to a
+    // folder, no mount point (another volume, or a bind mount of a folder above, which would
+    // make the tree endless).
+    std::optional<quint64> mount;
+    if (tree)
+        mount = mountOf(d.fd(), "", AT_EMPTY_PATH);
     d.forEach([&](const dirent& e) {
         const qsizetype size = qsizetype(std::strlen(e.d_name));
         const Kind kind = isDotName(e) ? Kind::Other : kindOf(d.fd(), e);
@@ -158,7 +189,8 @@ FolderListing PosixFileSystem::listing(const QString& folder)
             return;
         }
         names.append(decodePath(QByteArray(e.d_name, size)));
-        if (kind == Kind::Folder)
+        if (kind == Kind::Folder &&
+            (!tree || mountOf(d.fd(), e.d_name, AT_SYMLINK_NOFOLLOW) == mount))
             out.folders.append(names.constLast());
     });
     out.names = FolderNames(names, false);

@@ -22,10 +22,12 @@ public:
     void rename(const QString& folder, const QByteArray& oldName, const NewName& newName) override;
     bool foldsCase(const QString& folder) override;
     FolderListing listing(const QString& folder) override;
+    FolderListing treeListing(const QString& folder) override;
     bool keepsIdentities(const QString& folder) override;
     FileIdentity identity(const QString& folder, const QByteArray& name) override;
 
 private:
+    FolderListing read(const QString& folder, bool tree);
     // Whether the folder `dir` folds case, judged by one of its `names` (exact names; `listed`
     // holds them all, compared exactly) looked up with the case of its letters flipped. Writes
     // nothing.

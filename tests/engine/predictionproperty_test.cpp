@@ -251,6 +251,7 @@ QStringList runCase(quint64 seed, QString& description, Tally& tally)
     proceedFiles(rules, chosen, rename, [&](FileOutcome outcome) {
         done.back().outcome = outcome;
         done.push_back({FileOutcome::LeftAlone});
+        return true;
     });
     done.pop_back(); // the file after the last
     if (!box.errors.isEmpty())

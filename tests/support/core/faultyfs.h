@@ -65,6 +65,12 @@ public:
         check(folder);
         return PosixFileSystem::listing(folder);
     }
+    FolderListing treeListing(const QString& folder) override
+    {
+        ++listings;
+        check(folder);
+        return PosixFileSystem::treeListing(folder);
+    }
     int attributes(const QString& path) override
     {
         attributesRead.append(path);
