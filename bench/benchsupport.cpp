@@ -35,6 +35,36 @@ MusicFolder::~MusicFolder()
     ::sync();
 }
 
+MusicTree::MusicTree(const QString& under, int folders)
+{
+    m_path = QDir(under).filePath(QStringLiteral("tessaly-tree-%1-%2").arg(getpid()).arg(folders));
+    QDir(m_path).removeRecursively();
+    // 10 artists of 10 albums each, the discs of an album making up the rest.
+    const int discs = std::max(1, folders / 100);
+    for (int k = 0; k < folders; ++k)
+        m_folders.append(QStringLiteral("artist_%1/album_%2/disc_%3")
+                             .arg(k / (10 * discs))
+                             .arg(k / discs % 10)
+                             .arg(k % discs));
+    for (const QString& folder : std::as_const(m_folders)) {
+        QDir().mkpath(m_path + u'/' + folder);
+        const QByteArray base = QFile::encodeName(m_path + u'/' + folder) + '/';
+        for (int i = 0; i < FilesPerFolder; ++i) {
+            const int fd = ::open((base + MusicFolder::nameOf(i).toUtf8()).constData(),
+                                  O_CREAT | O_WRONLY, 0644);
+            if (fd >= 0)
+                ::close(fd);
+        }
+    }
+    ::sync();
+}
+
+MusicTree::~MusicTree()
+{
+    QDir(m_path).removeRecursively();
+    ::sync();
+}
+
 QString fastScratch()
 {
     return QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")

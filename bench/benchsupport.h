@@ -34,6 +34,22 @@ private:
     QString m_path;
 };
 
+// A library of `folders` album folders, three levels deep (artist, album, disc), each with
+// 10 empty files named as in MusicFolder; removed on destruction.
+class MusicTree {
+public:
+    MusicTree(const QString& under, int folders);
+    ~MusicTree();
+    const QString& path() const { return m_path; }
+    // Each album folder, relative to the tree's root.
+    const QStringList& folders() const { return m_folders; }
+    static constexpr int FilesPerFolder = 10;
+
+private:
+    QString m_path;
+    QStringList m_folders;
+};
+
 // The folder to make benchmark folders in: /dev/shm where there is one, else the temp folder.
 QString fastScratch();
 

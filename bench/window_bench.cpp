@@ -4,6 +4,9 @@
 //   tessaly_bench_window [--quick | --million | --files N] [--disk DIR | --no-disk]
 //       the table (N = 10,000 and 100,000; --quick: 10,000 only; --million: 1,000,000 too;
 //       --files N: N only), on /dev/shm and on the disk
+//   tessaly_bench_window --tree [--million] [--disk DIR | --no-disk]
+//       the pass over a folder tree: 100,000 files in 10,000 folders (--million: 1,000,000 in
+//       100,000, on /dev/shm only), against find and a plain loop of renames
 //   tessaly_bench_window --callgrind
 //       instructions of one PREVIEW, of its prediction alone, of one keystroke and of one
 //       PROCEED (without the kernel's work) over 10,000 names
@@ -16,6 +19,7 @@
 #include "engine/nameedit.h"
 #include "engine/prediction.h"
 #include "window/form1.h"
+#include "window/frmtree.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -25,11 +29,15 @@
 #include <fcntl.h>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <valgrind/callgrind.h>
@@ -242,6 +250,128 @@ long peakResidentKiB()
     return u.ru_maxrss;
 }
 
+// The pass over a tree: its list against find, its PROCEED against a plain loop of renames that
+// opens each folder once, its undo.
+struct TreeRow {
+    QString where;
+    int files, folders;
+    double find, list, proceed, baseline, undo;
+};
+
+double findMs(const QString& root)
+{
+    QProcess find;
+    find.setStandardOutputFile(QProcess::nullDevice());
+    return milliseconds([&] {
+        find.start(QStringLiteral("find"),
+                   {root, QStringLiteral("-iname"), QStringLiteral("*.mp3")});
+        find.waitForFinished(-1);
+    });
+}
+
+double treeBaselineMs(const MusicTree& tree)
+{
+    std::vector<char> names;
+    for (int i = 0; i < MusicTree::FilesPerFolder; ++i)
+        for (const QString& name : {MusicFolder::nameOf(i), newNameOf(MusicFolder::nameOf(i))}) {
+            const QByteArray bytes = name.toUtf8();
+            names.insert(names.end(), bytes.constData(), bytes.constData() + bytes.size() + 1);
+        }
+    std::vector<QByteArray> folders;
+    for (const QString& f : tree.folders())
+        folders.push_back(QFile::encodeName(tree.path() + u'/' + f));
+    return milliseconds([&] {
+        for (const QByteArray& folder : folders) {
+            const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
+            const char* from = names.data();
+            for (int i = 0; i < MusicTree::FilesPerFolder; ++i) {
+                const char* to = from + std::strlen(from) + 1;
+                renameat2(dir, from, dir, to, RENAME_NOREPLACE);
+                from = to + std::strlen(to) + 1;
+            }
+            ::close(dir);
+        }
+    });
+}
+
+// Opens the pass on the window's folder; `inDialog` runs once its list is complete, and the
+// time from the opening until then is returned.
+double openPass(Bench& b, const std::function<void(QDialog*)>& inDialog)
+{
+    double listed = 0;
+    const auto start = std::chrono::steady_clock::now();
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        auto* sum = dialog->findChild<QLabel*>(QStringLiteral("lblTreeSum"));
+        while (sum->text().isEmpty())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        listed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                     .count();
+        inDialog(dialog);
+    });
+    b.get<QAction>("mnuPopUpdirDirTree")->trigger();
+    return listed;
+}
+
+TreeRow measureTree(Bench& b, const QString& under, int folders)
+{
+    constexpr int runs = 3;
+    TreeRow row{under, folders * MusicTree::FilesPerFolder, folders, 0, 0, 0, 0, 0};
+    std::vector<double> finds, lists, proceeds, baselines, undos;
+    for (int i = 0; i < runs; ++i) {
+        MusicTree tree(under, folders);
+        b.show(tree.path());
+        b.setRules();
+        b.settle();
+        finds.push_back(findMs(tree.path()));
+        lists.push_back(openPass(b, [](QDialog* d) { d->reject(); }));
+        double proceed = 0;
+        openPass(b, [&](QDialog* d) {
+            auto* go = d->findChild<QPushButton*>(QStringLiteral("cmdTreeGo"));
+            proceed = milliseconds([&] { go->click(); });
+        });
+        proceeds.push_back(proceed);
+        const qsizetype logged = b.get<ListBox>("lstResult")->ListCount();
+        if (logged != row.files + folders) {
+            std::fprintf(stderr, "the pass should rename all %d files: %lld log lines\n", row.files,
+                         static_cast<long long>(logged));
+            b.faults += 1;
+        }
+        b.settle();
+        b.show(QStringLiteral("/"));
+        b.settle();
+        undos.push_back(milliseconds([&] { b.get<QAction>("mnuPopUplstResultUndo")->trigger(); }));
+        b.show(QStringLiteral("/"));
+        b.settle();
+        baselines.push_back(treeBaselineMs(tree));
+    }
+    row.find = median(finds);
+    row.list = median(lists);
+    row.proceed = median(proceeds);
+    row.baseline = median(baselines);
+    row.undo = median(undos);
+    return row;
+}
+
+int treeTable(Bench& b, const QStringList& places, bool million)
+{
+    QList<TreeRow> rows;
+    for (const QString& under : places)
+        rows.append(measureTree(b, under, 10000));
+    if (million)
+        rows.append(measureTree(b, places.first(), 100000));
+    std::printf("| folder | files | folders | find | list | list/find | proceed | baseline | "
+                "proceed/baseline | undo |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    for (const TreeRow& r : rows)
+        std::printf("| %s | %d | %d | %.0f ms | %.0f ms | %.2f | %.0f ms | %.0f ms | %.2f | %.0f "
+                    "ms |\n",
+                    qPrintable(r.where), r.files, r.folders, r.find, r.list, r.list / r.find,
+                    r.proceed, r.baseline, r.proceed / r.baseline, r.undo);
+    std::printf("peak resident memory: %.0f MB\n", peakResidentKiB() / 1024.0);
+    return b.box.shown() == 0 && b.faults == 0 ? 0 : 2;
+}
+
 // Instructions of one PREVIEW, of the prediction within it, of one keystroke into a rule's
 // field whose box is clear (one preview, one prediction) and of one PROCEED over 10,000 names,
 // counted by callgrind: repeatable whatever else the machine is doing.
@@ -318,6 +448,7 @@ int main(int argc, char** argv)
     bool quick = false;
     bool million = false;
     bool diskToo = true;
+    bool tree = false;
     QList<int> only;
     QString disk = QStringLiteral("/var/tmp");
     for (int i = 1; i < argc; ++i) {
@@ -329,6 +460,8 @@ int main(int argc, char** argv)
             quick = true;
         else if (!std::strcmp(argv[i], "--million"))
             million = true;
+        else if (!std::strcmp(argv[i], "--tree"))
+            tree = true;
         else if (!std::strcmp(argv[i], "--no-disk"))
             diskToo = false;
         else if (!std::strcmp(argv[i], "--files") && i + 1 < argc)
@@ -348,6 +481,8 @@ int main(int argc, char** argv)
     QStringList places{fastScratch()};
     if (diskToo)
         places.append(disk);
+    if (tree)
+        return treeTable(b, places, million);
     for (const QString& under : places)
         for (int n : counts)
             rows.append(measure(b, under, n));

@@ -131,7 +131,7 @@ void replayRenames(const RenameServices& services, bool undo,
     HistoryEntry& entry = history.m_entries[size_t(k)];
     services.log.add((undo ? LogLines::UndoHeader : LogLines::RedoHeader).text(entry.root()));
 
-    RenameOperation rename(services, RenameOperation::Kind::Replay);
+    RenameOperation rename(services, RenameOperation::Kind::Replay, entry.root(), entry.isTree());
     std::vector<bool> letGo(size_t(entry.size()));
     qsizetype waiting = 0;
     qsizetype folder = -1;
@@ -148,8 +148,13 @@ void replayRenames(const RenameServices& services, bool undo,
             if (foldsCase)
                 folds = [&foldsCase, path] { return foldsCase(path); };
             rename.enterFolder(path, entry.size(), std::move(folds));
-            if (entry.isTree())
+            if (entry.isTree()) {
                 services.log.add(LogLines::Folder.text(entry.folders()[folder]));
+                try { // as the pass did: see proceedTree
+                    services.fs.setCurrentFolder(path);
+                } catch (const RunTimeError&) {
+                }
+            }
         }
         const RenameStep step = undo ? entry.undoStep(i) : entry.redoStep(i);
         switch (rename.rename(step.from, step.to, entry.identity(i))) {

@@ -133,11 +133,16 @@ FileOutcome RenameOperation::rename(const FileEntry& old, const FileEntry& to,
         try {
             replaced = !renameOnce(old, oldBytes, target, expected);
         } catch (const RunTimeError& error) {
-            if (!concernsTheFileAlone(error.code())) {
+            // In a pass over a tree, a folder that another program took away meanwhile is one
+            // folder among many: its files are not found, and the pass goes on.
+            const int found = m_tree && error.code() == ErrorCode::PathNotFound
+                                  ? int(ErrorCode::FileNotFound)
+                                  : error.code();
+            if (!concernsTheFileAlone(found)) {
                 failure = error;
                 throw;
             }
-            code = error.code();
+            code = found;
         }
     });
     if (code) {

@@ -46,6 +46,12 @@ void proceedTree(const RenameRules& rules, const QString& root, const QList<Tree
         const bool folds = folder.foldsCase;
         rename.enterFolder(
             path, folder.files.size(), [folds] { return folds; }, folder.relative);
+        // Names resolve in the current folder without the path looked up again for each file.
+        // A folder gone meanwhile stays so: its renames find their files not found.
+        try {
+            services.fs.setCurrentFolder(path);
+        } catch (const RunTimeError&) {
+        }
         if (!proceedFiles(rules, folder.files, rename, after))
             return;
     }

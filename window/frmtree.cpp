@@ -318,7 +318,7 @@ frmTree::frmTree(FileSystem& fs, const QString& root, const QString& mask, const
     layout->addLayout(buttons);
 
     // The tree is read and previewed in a thread of its own; the dialog looks at how far it has
-    // come ten times a second and takes the whole when it is done.
+    // come ten times a second and takes the whole when the thread says it is done.
     m_poll = new QTimer(this);
     m_poll->setInterval(100);
     connect(m_poll, &QTimer::timeout, this, &frmTree::readingProgress);
@@ -333,6 +333,8 @@ frmTree::frmTree(FileSystem& fs, const QString& root, const QString& mask, const
                     m_folders.push_back({std::move(folder), {}, {}});
             });
             m_read = true;
+            // The list shows at once, not at the next look (a call to a dialog gone is dropped).
+            QMetaObject::invokeMethod(this, &frmTree::readingProgress, Qt::QueuedConnection);
         });
     m_poll->start();
 }
@@ -358,6 +360,8 @@ void frmTree::readingProgress()
                                  QStringLiteral(" so far"));
         return;
     }
+    if (!m_reader.joinable())
+        return; // shown already
     m_poll->stop();
     m_reader.join();
     showTree();

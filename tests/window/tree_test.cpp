@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -124,4 +125,16 @@ TEST_F(TreeTest, CancelRenamesNothingAndTheMenuOpensFromTheFolderList)
     EXPECT_EQ(get<QAction>("mnuPopUpdirDirTree")->text(),
               u8("Rename in this folder and its subfolders...    Ctrl+Shift+P"));
     menu->close();
+}
+
+TEST_F(TreeTest, AFolderMovedAwayBeforeProceedHasItsFilesNotFoundAndThePassGoesOn)
+{
+    openPass([&](QDialog* dialog) {
+        ASSERT_TRUE(QDir().rename(folder.pathOf(u8("A_1/B_1")), folder.pathOf(u8("A_1/B_2"))));
+        dialog->findChild<QPushButton*>(u8("cmdTreeGo"))->click();
+    });
+    EXPECT_EQ(lines("lstResult").mid(5),
+              QStringList({u8("Folder \"A_1/B_1\""), u8("File z 4.mp3 not found")}));
+    EXPECT_EQ(folder.names(u8("A_1/B_2")), QStringList{u8("z_4.mp3")});
+    EXPECT_TRUE(window.box.errors.isEmpty());
 }
