@@ -1,12 +1,12 @@
 // Random user sessions through the real window, on real folders that another program changes
 // between the user's actions: typing, pasting and deleting in the text boxes, the rule boxes,
-// narrowing and copying the chosen files, PROCEED, REFRESH, undo and redo, the folder and drive
-// lists, the mask and drops. After every action: the program was not ended; the preview has a
-// line per chosen file when a preview ran since the chosen files last changed, and none when they
-// were filled afresh since; every file's content is on disk exactly once, in its folder; every
-// "renamed to" line of a run is true of the disk; the browser shows a readable folder (unless the
-// other program took it away and nothing read a folder since) and "Directory" shows the active
-// folder.
+// narrowing and copying the chosen files, PROCEED, REFRESH, undo and redo, the pass over the
+// subfolders, the folder and drive lists, the mask and drops. After every action: the program was
+// not ended; the preview has a line per chosen file when a preview ran since the chosen files last
+// changed, and none when they were filled afresh since; every file's content is on disk exactly
+// once, in its folder; every "renamed to" line of a run is true of the disk; the browser shows a
+// readable folder (unless the other program took it away and nothing read a folder since) and
+// "Directory" shows the active folder.
 //
 // The seed is printed; TESSALY_SESSION_SEED repeats a session, TESSALY_SESSION_ACTIONS sets its
 // length and TESSALY_SESSION_TRACE=1 prints each action as it starts.
@@ -26,10 +26,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -365,7 +370,7 @@ protected:
             QTest::qWait(10);
     }
     // Opens a list's popup menu with the right button and clicks one of its items.
-    void fromMenu(ListBox* list, const char* menuName, const char* item)
+    void fromMenu(QAbstractScrollArea* list, const char* menuName, const char* item)
     {
         auto* menu = get<QMenu>(menuName);
         QAction* action = menu->findChild<QAction*>(QString::fromLatin1(item));
@@ -520,6 +525,69 @@ protected:
         return {.previewed = ticked, .refilled = true, .run = true, .runFolder = folder};
     }
 
+    // The pass over the active folder and its subfolders: opened from the folder list's menu or
+    // with Ctrl+Shift+P, some rows taken out, then PROCEED, or Cancel or Escape.
+    Effects tree()
+    {
+        const auto folder = folderOf(form()->ActDir());
+        if (!folder) // never on the machine's own folders
+            return dropSomething();
+        bool ticked = false;
+        for (const char* b : clearedByProceed)
+            ticked = ticked || check(b)->Value() == 1;
+        bool proceeded = false;
+        QString what;
+        // The dialog is driven as soon as it is up (the menu's own events come first).
+        QTimer driver;
+        driver.setInterval(5);
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog || dialog->objectName() != u"frmTree")
+                return;
+            driver.stop();
+            auto* sum = dialog->findChild<QLabel*>(QStringLiteral("lblTreeSum"));
+            if (rnd.chance(0.1) || !QTest::qWaitFor([&] { return !sum->text().isEmpty(); })) {
+                what = QStringLiteral("cancelled while reading");
+                return dialog->reject();
+            }
+            auto* view = dialog->findChild<QTreeView*>(QStringLiteral("lstTree"));
+            const int rows = view->model()->rowCount();
+            for (int k = rows > 0 ? rnd.below(3) : 0; k > 0; --k) {
+                view->setFocus();
+                view->setCurrentIndex(
+                    view->model()->index(rnd.below(view->model()->rowCount()), 0));
+                key(view, Qt::Key_Delete);
+                if (view->model()->rowCount() == 0)
+                    break;
+            }
+            what = sum->text();
+            if (rnd.chance(0.2)) {
+                what += QStringLiteral(", cancelled");
+                return rnd.chance(0.5)
+                           ? key(dialog, Qt::Key_Escape)
+                           : dialog->findChild<QPushButton*>(QStringLiteral("cmdTreeCancel"))
+                                 ->click();
+            }
+            auto* go = dialog->findChild<QPushButton*>(QStringLiteral("cmdTreeGo"));
+            if (!go->isEnabled())
+                return dialog->reject();
+            proceeded = true;
+            go->click();
+        });
+        driver.start();
+        if (rnd.chance(0.5)) {
+            fromMenu(dirDir(), "mnuPopUpdirDir", "mnuPopUpdirDirTree");
+        } else {
+            QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : form();
+            key(focus, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        }
+        driver.stop();
+        note(QStringLiteral("pass over the subfolders: ") + what);
+        if (!proceeded)
+            return {};
+        return {.previewed = ticked, .refilled = true, .run = true};
+    }
+
     Effects refresh()
     {
         press("cmdRefresh_2", Qt::Key_R);
@@ -543,9 +611,9 @@ protected:
             note(QStringLiteral("Ctrl+%1Z in %2")
                      .arg(shift ? QStringLiteral("Shift+") : QString(), focus->objectName()));
         }
-        // The browser shows the folder the renames were in again.
-        return {
-            .previewed = ran, .refilled = ran, .run = ran, .runFolder = folderOf(dirDir()->Path())};
+        // The browser shows the folder the renames were in again; the renames of a pass over
+        // the subfolders were in many.
+        return {.previewed = ran, .refilled = ran, .run = ran};
     }
 
     // A folder of the session or above it, by Enter or a double click, or another drive.
@@ -803,7 +871,8 @@ TEST_F(SessionTest, RandomActionsKeepEveryFileAndTheWindowTrue)
                  {"redo", 4, [&] { return history("mnuPopUplstResultRedo", Qt::ShiftModifier); }},
                  {"open", 12, [&] { return open(); }},
                  {"mask", 3, [&] { return mask(); }},
-                 {"drop", 6, [&] { return dropSomething(); }}};
+                 {"drop", 6, [&] { return dropSomething(); }},
+                 {"tree", 2, [&] { return tree(); }}};
     int total = 0;
     for (const auto& k : kinds)
         total += k.weight;
