@@ -22,8 +22,8 @@ namespace tessaly {
 namespace {
 
 // How a preview line shows what PROCEED would do with its file: unchanged names muted, names
-// that would fail in the warning colour with an icon, position faults with an icon of their
-// own; the reasons as its tooltip.
+// that would fail in the warning colour with an icon, position faults and names that hide their
+// file with an icon of their own; the reasons as its tooltip.
 void markLine(RowMarks& marks, const Prediction& prediction, const PredictionWords& words)
 {
     RowMark mark;
@@ -33,7 +33,7 @@ void markLine(RowMarks& marks, const Prediction& prediction, const PredictionWor
     } else {
         if (prediction.outcome == Prediction::LeftAlone)
             mark.colour = RowMark::MutedText;
-        if (prediction.positions.range || prediction.positions.insert)
+        if (prediction.positions.range || prediction.positions.insert || prediction.hidesFile)
             mark.icon = RowMark::NoticeIcon;
     }
     marks.append(mark, mark.icon != RowMark::NoIcon ? words.explain(prediction) : QString());
