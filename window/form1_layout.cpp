@@ -4,6 +4,7 @@
 #include "controls/filelist.h"
 #include "controls/folderlist.h"
 #include "controls/listbox.h"
+#include "controls/listviews.h"
 #include "controls/simplecontrols.h"
 #include "controls/textbox.h"
 #include "window/form1.h"
@@ -217,6 +218,9 @@ void Form1::buildControls()
     drvDrive->setAccessibleDescription(QStringLiteral("Drive"));
     dirDir->setAccessibleName(QStringLiteral("Folder"));
     picDragDrop->setAccessibleName(picDragDrop->toolTip());
+
+    // A chosen file and its new name stand side by side, however either list is scrolled.
+    scrollTogether(*lstChoice, *lstPreview);
 
     mnuPopUplstChoice = new PopupMenu(this);
     mnuPopUplstChoice->setObjectName(QStringLiteral("mnuPopUplstChoice"));
