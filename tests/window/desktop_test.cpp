@@ -263,6 +263,32 @@ TEST_F(DesktopTest, CaptionsAndFieldTextFitTheirControls)
     }
 }
 
+TEST_F(DesktopTest, TheWindowIsAFrameAndMarkedPreviewLinesSayWhy)
+{
+    // Qt's own interface for a plain top-level widget is a client area (AT-SPI's "filler").
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(form());
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_EQ(window->text(QAccessible::Name), form()->windowTitle());
+
+    for (const char* name : {"a.mp3", "b.mp3", "ba.mp3"})
+        folder.file(QStringLiteral("Marks/") + QString::fromUtf8(name));
+    showFolder(QStringLiteral("Marks"));
+    text("txtEras")->setText(QStringLiteral("a"));
+    QAccessibleInterface* preview = QAccessible::queryAccessibleInterface(list("lstPreview"));
+    ASSERT_EQ(preview->childCount(), 3);
+    const std::pair<const char*, const char*> rows[] = {
+        {".mp3", "Note: The file will be hidden: its name begins with a dot"},
+        {"b.mp3", ""}, // left alone, greyed only
+        {"b.mp3", "Would fail: A file named \"b.mp3\" already exists"},
+    };
+    for (int row = 0; row < 3; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(preview->child(row)->text(QAccessible::Name), QString::fromUtf8(rows[row].first));
+        EXPECT_EQ(preview->child(row)->text(QAccessible::Description),
+                  QString::fromUtf8(rows[row].second));
+    }
+}
+
 namespace {
 
 // The tooltip that pointing at a row shows: its own or the list's; empty for none.
