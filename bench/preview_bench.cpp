@@ -42,7 +42,7 @@ int main(int argc, char** argv)
     FakeProgramEnd end;
     RunErrorReport report(box, end);
     QStringList preview;
-    const RunSinks sinks{[&](const QString& line) { preview.append(line); }, {}, {}};
+    const PreviewSinks sinks{[&](const QString& line) { preview.append(line); }};
 
     std::vector<double> times;
     std::vector<double> cpuTimes;
@@ -50,8 +50,7 @@ int main(int argc, char** argv)
         preview = QStringList();
         preview.reserve(count); // the window knows the count too
         const double cpuStart = cpuMilliseconds();
-        times.push_back(
-            milliseconds([&] { runFiles(RunMode::Preview, rules, chosen, sinks, report); }));
+        times.push_back(milliseconds([&] { previewFiles(rules, chosen, sinks, report); }));
         cpuTimes.push_back(cpuMilliseconds() - cpuStart);
         if (preview.size() != count || box.shown() != 0) {
             std::fprintf(stderr, "preview holds %lld lines, %d boxes shown\n",

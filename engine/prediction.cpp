@@ -1,6 +1,6 @@
 #include "engine/prediction.h"
 
-#include "core/halves.h"
+#include "core/secondthread.h"
 
 namespace tessaly {
 

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "core/filesystem.h"
-#include "engine/renamerun.h"
+#include "engine/renameoperation.h"
+#include "engine/renamerules.h"
 
 #include <functional>
 #include <QList>

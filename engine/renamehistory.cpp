@@ -70,14 +70,61 @@ void RenameBatch::keep(const std::vector<bool>& renameKept)
     m_ends.resize(ends);
 }
 
-void runRenames(const RenameBatch& batch, bool undo, const RunSinks& sinks, RunErrorReport& report)
+RenameBatch& RenameHistory::startEntry(QString folder)
 {
+    m_entries.resize(size_t(m_done));
+    m_entries.emplace_back(std::move(folder));
+    m_done = qsizetype(m_entries.size());
+    return m_entries.back();
+}
+
+const RenameBatch* RenameHistory::nextToUndo() const
+{
+    return canUndo() ? &m_entries[size_t(m_done - 1)] : nullptr;
+}
+
+const RenameBatch* RenameHistory::nextToRedo() const
+{
+    return canRedo() ? &m_entries[size_t(m_done)] : nullptr;
+}
+
+namespace {
+
+void replay(const RenameServices& services, RenameBatch& batch, bool undo,
+            std::function<bool()> foldsCase)
+{
+    RenameOperation rename(services, batch.folder(), batch.size(), RenameOperation::Record::Nothing,
+                           std::move(foldsCase));
+    std::vector<bool> renamed;
+    renamed.reserve(size_t(batch.size()));
     for (qsizetype i = 0; i < batch.size(); ++i) {
         const RenameStep step = undo ? batch.undoStep(i) : batch.redoStep(i);
-        const FileOutcome outcome = renameAndLog(step.from, step.to, sinks, report);
-        if (sinks.outcome)
-            sinks.outcome(outcome);
+        renamed.push_back(rename.rename(step.from, step.to) == FileOutcome::Renamed);
     }
+    if (undo)
+        batch.keepUndone(renamed);
+    else
+        batch.keepRedone(renamed);
+}
+
+} // namespace
+
+void undoRenames(const RenameServices& services, std::function<bool()> foldsCase)
+{
+    RenameHistory& history = services.history;
+    if (!history.canUndo())
+        return;
+    --history.m_done;
+    replay(services, history.m_entries[size_t(history.m_done)], true, std::move(foldsCase));
+}
+
+void redoRenames(const RenameServices& services, std::function<bool()> foldsCase)
+{
+    RenameHistory& history = services.history;
+    if (!history.canRedo())
+        return;
+    ++history.m_done;
+    replay(services, history.m_entries[size_t(history.m_done - 1)], false, std::move(foldsCase));
 }
 
 } // namespace tessaly

@@ -1,7 +1,10 @@
 #pragma once
 
-#include "engine/renamerun.h"
+#include "core/names.h"
+#include "engine/renameoperation.h"
 
+#include <deque>
+#include <functional>
 #include <QByteArray>
 #include <QString>
 #include <vector>
@@ -50,10 +53,34 @@ private:
     std::vector<qsizetype> m_ends; // where each of those names ends in m_names
 };
 
-// Runs the steps of taking the batch back (undo) or of doing it again in PROCEED's way: renames
-// each file, logs each rename and each failure that concerns one file in PROCEED's forms (the
-// file's present name as the old one), reports any other failure, and tells what became of
-// each step.
-void runRenames(const RenameBatch& batch, bool undo, const RunSinks& sinks, RunErrorReport& report);
+// The renames of this window's PROCEEDs, oldest first, as long as the window lives: the newest
+// entry still done can be taken back (undo), then the one before it, and an entry taken back can
+// be done again (redo) in turn.
+class RenameHistory {
+public:
+    // Starts the newest entry, which a PROCEED fills as it renames: the entries taken back and
+    // not done again are dropped first.
+    RenameBatch& startEntry(QString folder);
+    bool canUndo() const { return m_done > 0; }
+    bool canRedo() const { return m_done < qsizetype(m_entries.size()); }
+    // The entry an undo takes back, or a redo does again; null where there is none.
+    const RenameBatch* nextToUndo() const;
+    const RenameBatch* nextToRedo() const;
+
+private:
+    friend void undoRenames(const RenameServices&, std::function<bool()>);
+    friend void redoRenames(const RenameServices&, std::function<bool()>);
+
+    std::deque<RenameBatch> m_entries; // a deque: an entry stays in place while others come
+    qsizetype m_done = 0;              // the entries done: the first ones
+};
+
+// Takes back the history's next entry to undo, or does the next one to redo again, as a run of
+// its own in the entry's folder: each file renamed in PROCEED's way through a RenameOperation
+// (the file's present name as the old one), undo the last renamed first. The entry then keeps
+// only the renames whose step went through, so that the next undo or redo touches only them.
+// `foldsCase` as for RenameOperation.
+void undoRenames(const RenameServices& services, std::function<bool()> foldsCase = {});
+void redoRenames(const RenameServices& services, std::function<bool()> foldsCase = {});
 
 } // namespace tessaly

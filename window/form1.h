@@ -2,13 +2,12 @@
 
 #include "core/sharedreads.h"
 #include "engine/renamehistory.h"
+#include "engine/renamerules.h"
 #include "engine/renamerun.h"
 #include "window/previewmarks.h"
 
 #include <QWidget>
 #include <vector>
-
-class QUndoStack;
 
 namespace tessaly {
 
@@ -29,9 +28,9 @@ class MessageBoxService;
 class ClipboardService;
 class ProgramEnd;
 
-// The drive list's Marker while the window changes the drive itself: drvDrive_Change then
-// leaves the folder list where it is.
-inline const QString MovingDrive = QStringLiteral("b");
+// The drive list's Marker while the window sets the drive itself ("b", the drop point's own
+// text): drvDrive_Change then leaves the folder list where it is.
+inline const QString ProgramSetsDrive = QStringLiteral("b");
 
 // What the window needs of the outside world; tests pass their own.
 struct Services {
@@ -94,15 +93,28 @@ private:
     // Whether the file list shows ActDir (its last read then knows the folder's names).
     bool showsActDir() const;
     bool foldsCase(const QString& folder);
-    // The run's rename: in ActDir, each file at most once; `done` records it, the run's entry
-    // in the history from its first rename on.
-    void renameOnce(GivenNames& given, RenameBatch*& done, const FileEntry& old,
-                    const QByteArray& oldBytes, const NewName& newName);
     void refreshAfterProceed(RunErrorReport& report);
     // Marks each preview line with what PROCEED would do with its file.
     void markPreview(const RenameRules& rules, const std::vector<PositionFaults>& faults);
 
     // rule option panel
+    // A row per rule: its box, the fields that tick it and the settings the run reads from
+    // them. The rows stand in the order in which PROCEED clears the boxes.
+    struct RuleField {
+        TextBox* Form1::*box;
+        void (Form1::*change)();
+        QString RenameRules::*text; // null for a position, which the run reads in a step of its own
+        void (Form1::*gotFocus)();  // the positions' whole text selected
+    };
+    struct RuleRow {
+        CheckBox* Form1::*box;
+        void (Form1::*click)();
+        bool RenameRules::*on;
+        bool onWhenGreyed;        // "Replace all" alone counts its greyed box as on
+        bool clearedAfterProceed; // all but "Replace all"
+        RuleField fields[3];      // as many as the rule has, the rest empty
+    };
+    static const RuleRow RulePanel[8];
     void txtFrom_GotFocus();
     void txtTo_GotFocus();
     void txtAft_GotFocus();
@@ -136,17 +148,16 @@ private:
     void mnuPopUplstChoiceCopy_Click();
 
     // the history of renames: a PROCEED taken back and done again
-    class RenamesCommand;
     void lstResult_MouseUp(int Button, int Shift, double X, double Y);
     void mnuPopUplstResultUndo_Click();
     void mnuPopUplstResultRedo_Click();
-    // Renames the batch's files back (undo) or again, as a run of their own, and keeps in it
-    // only the files whose rename went through.
-    void rerunRenames(RenameBatch& batch, bool undo);
-    // A PROCEED that renames becomes the newest entry of the history as its first file is
-    // renamed: the entries undone are dropped then, before the run's names pile up. It fills
-    // the batch returned as it goes on.
-    RenameBatch& startHistoryEntry();
+    // Takes the history's entry of `folder` back or does it again (`rerun`), as a run of its
+    // own with a log of about `files` lines, then shows the folder.
+    void rerunRenames(QString folder, qsizetype files,
+                      void (*rerun)(const RenameServices&, std::function<bool()>));
+    // The menu items of the history: each enabled while there is something to take back or to
+    // do again.
+    void showHistoryState();
     void showAfterRenames(RunErrorReport& report, const QString& folder);
 
     // A failure in a browser handler: warn, then put the browser on the nearest readable
@@ -236,7 +247,7 @@ private:
     Label* Label19;
     PopupMenu* mnuPopUplstChoice;
     PopupMenu* mnuPopUplstResult;
-    QUndoStack* m_history; // the PROCEEDs of this window, as long as it lives
+    RenameHistory m_history; // the PROCEEDs of this window, as long as it lives
 };
 
 } // namespace tessaly

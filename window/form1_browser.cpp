@@ -167,7 +167,7 @@ void Form1::showDriveOfFolder()
     const Volume* v = volumeOf(volumes, dirDir->Path());
     if (!v)
         return;
-    const MarkerScope marker(*drvDrive, MovingDrive);
+    const MarkerScope marker(*drvDrive, ProgramSetsDrive);
     drvDrive->setDrive(v->mountPoint);
 }
 

@@ -61,7 +61,7 @@ void Form1::showActiveFolder()
 {
     {
         // While the drive changes, drvDrive_Change leaves the folder list alone.
-        const MarkerScope marker(*drvDrive, MovingDrive);
+        const MarkerScope marker(*drvDrive, ProgramSetsDrive);
         drvDrive->Refresh(); // a volume mounted since the last look is found too
         drvDrive->setDrive(driveOf(drvDrive->volumes(), m_actDir));
     }
@@ -98,7 +98,7 @@ void Form1::dropFailed(const RunTimeError& error, const QString& item)
     // folder list: put it back, without moving the folders.
     try {
         const QString drive = driveOf(drvDrive->volumes(), dirDir->Path());
-        const MarkerScope marker(*drvDrive, MovingDrive);
+        const MarkerScope marker(*drvDrive, ProgramSetsDrive);
         drvDrive->setDrive(drive);
     } catch (const RunTimeError&) {
     }

@@ -7,27 +7,68 @@
 
 namespace tessaly {
 
+const Form1::RuleRow Form1::RulePanel[] = {
+    {&Form1::chkAdd,
+     &Form1::chkAdd_Click,
+     &RenameRules::insertOn,
+     false,
+     true,
+     {{&Form1::txtAdd, &Form1::txtAdd_Change, &RenameRules::insertText, nullptr},
+      {&Form1::txtAft, &Form1::txtAft_Change, nullptr, &Form1::txtAft_GotFocus}}},
+    {&Form1::chkCapi, &Form1::chkCapi_Click, &RenameRules::capitalizeOn, false, true, {}},
+    {&Form1::chkEras,
+     &Form1::chkEras_Click,
+     &RenameRules::eraseOn,
+     false,
+     true,
+     {{&Form1::txtEras, &Form1::txtEras_Change, &RenameRules::eraseText, nullptr}}},
+    {&Form1::chkLow, &Form1::chkLow_Click, &RenameRules::lowerSuffixOn, false, true, {}},
+    {&Form1::chkRepl,
+     &Form1::chkRepl_Click,
+     &RenameRules::replaceOn,
+     false,
+     true,
+     {{&Form1::txtRepl, &Form1::txtRepl_Change, &RenameRules::replaceFind, nullptr},
+      {&Form1::txtWith, &Form1::txtWith_Change, &RenameRules::replaceWith, nullptr}}},
+    {&Form1::chkRepl2,
+     &Form1::chkRepl2_Click,
+     &RenameRules::rangeOn,
+     false,
+     true,
+     {{&Form1::txtFrom, &Form1::txtFrom_Change, nullptr, &Form1::txtFrom_GotFocus},
+      {&Form1::txtTo, &Form1::txtTo_Change, nullptr, &Form1::txtTo_GotFocus},
+      {&Form1::txtWith2, &Form1::txtWith2_Change, &RenameRules::rangeWith, nullptr}}},
+    {&Form1::chkUp, &Form1::chkUp_Click, &RenameRules::upperSuffixOn, false, true, {}},
+    {&Form1::chkAll, &Form1::chkAll_Click, &RenameRules::allMatches, true, false, {}},
+};
+
 void Form1::connectRulePanel()
 {
-    connect(txtFrom, &TextBox::GotFocus, this, &Form1::txtFrom_GotFocus);
-    connect(txtTo, &TextBox::GotFocus, this, &Form1::txtTo_GotFocus);
-    connect(txtAft, &TextBox::GotFocus, this, &Form1::txtAft_GotFocus);
-    connect(txtFrom, &TextBox::Change, this, &Form1::txtFrom_Change);
-    connect(txtTo, &TextBox::Change, this, &Form1::txtTo_Change);
-    connect(txtAft, &TextBox::Change, this, &Form1::txtAft_Change);
-    connect(txtWith2, &TextBox::Change, this, &Form1::txtWith2_Change);
-    connect(txtRepl, &TextBox::Change, this, &Form1::txtRepl_Change);
-    connect(txtWith, &TextBox::Change, this, &Form1::txtWith_Change);
-    connect(txtEras, &TextBox::Change, this, &Form1::txtEras_Change);
-    connect(txtAdd, &TextBox::Change, this, &Form1::txtAdd_Change);
-    connect(chkRepl2, &CheckBox::Click, this, &Form1::chkRepl2_Click);
-    connect(chkRepl, &CheckBox::Click, this, &Form1::chkRepl_Click);
-    connect(chkEras, &CheckBox::Click, this, &Form1::chkEras_Click);
-    connect(chkAll, &CheckBox::Click, this, &Form1::chkAll_Click);
-    connect(chkAdd, &CheckBox::Click, this, &Form1::chkAdd_Click);
-    connect(chkCapi, &CheckBox::Click, this, &Form1::chkCapi_Click);
-    connect(chkUp, &CheckBox::Click, this, &Form1::chkUp_Click);
-    connect(chkLow, &CheckBox::Click, this, &Form1::chkLow_Click);
+    for (const RuleRow& row : RulePanel) {
+        connect(this->*row.box, &CheckBox::Click, this, row.click);
+        for (const RuleField& field : row.fields) {
+            if (!field.box)
+                continue;
+            connect(this->*field.box, &TextBox::Change, this, field.change);
+            if (field.gotFocus)
+                connect(this->*field.box, &TextBox::GotFocus, this, field.gotFocus);
+        }
+    }
+}
+
+RenameRules Form1::ruleSettings() const
+{
+    // A rule counts as on only when its box is ticked (1); "Replace all" for any non-zero value.
+    RenameRules rules;
+    for (const RuleRow& row : RulePanel) {
+        const int value = (this->*row.box)->Value();
+        rules.*row.on = row.onWhenGreyed ? value != 0 : value == 1;
+        for (const RuleField& field : row.fields) {
+            if (field.box && field.text)
+                rules.*field.text = (this->*field.box)->Text();
+        }
+    }
+    return rules; // the three positions are read by steps of their own
 }
 
 void Form1::selectWholeText(TextBox* box)
@@ -54,7 +95,7 @@ void Form1::txtAft_GotFocus()
 // only where that preview showed a box.
 void Form1::normaliseAndPreview(TextBox* box, CheckBox* rule)
 {
-    const auto once = m_marks.hold();
+    const auto onlyTheLast = m_marks.markOnlyTheLast();
     const quint64 previewed = m_cleanPreviews;
     box->setText(normalNumberForm(box->Text(), m_decimalPoint));
     box->setSelStart(int(box->Text().size()));
@@ -64,7 +105,7 @@ void Form1::normaliseAndPreview(TextBox* box, CheckBox* rule)
 
 void Form1::tickAndPreview(CheckBox* rule)
 {
-    const auto once = m_marks.hold();
+    const auto onlyTheLast = m_marks.markOnlyTheLast();
     const quint64 previewed = m_cleanPreviews;
     rule->setValue(1);
     previewAgainUnless(previewed);

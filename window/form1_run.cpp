@@ -47,26 +47,6 @@ void Form1::connectRun()
     connect(cmdGo_1, &CommandButton::Click, this, &Form1::cmdGo_Click);
 }
 
-RenameRules Form1::ruleSettings() const
-{
-    // A rule counts as on only when its box is ticked (1); "Replace all" for any non-zero value.
-    RenameRules r;
-    r.rangeOn = chkRepl2->Value() == 1;
-    r.rangeWith = txtWith2->Text();
-    r.replaceOn = chkRepl->Value() == 1;
-    r.replaceFind = txtRepl->Text();
-    r.replaceWith = txtWith->Text();
-    r.eraseOn = chkEras->Value() == 1;
-    r.eraseText = txtEras->Text();
-    r.allMatches = chkAll->Value() != 0;
-    r.insertOn = chkAdd->Value() == 1;
-    r.insertText = txtAdd->Text();
-    r.capitalizeOn = chkCapi->Value() == 1;
-    r.upperSuffixOn = chkUp->Value() == 1;
-    r.lowerSuffixOn = chkLow->Value() == 1;
-    return r; // the three positions are read by steps of their own
-}
-
 void Form1::markPreview(const RenameRules& rules, const std::vector<PositionFaults>& faults)
 {
     if (m_ended)
@@ -118,6 +98,8 @@ void Form1::cmdGo_Click(int Index)
         readPositions(report, rules); // 6. to 8.
 
         runChosenFiles(mode, std::move(rules), report, preview, log); // 9. to 21.
+        if (mode == RunMode::Proceed)
+            showHistoryState();
         if (mode == RunMode::Preview && !report.shown())
             ++m_cleanPreviews;
         if (mode == RunMode::Proceed)
@@ -130,26 +112,26 @@ void Form1::cmdGo_Click(int Index)
 void Form1::runChosenFiles(RunMode mode, RenameRules rules, RunErrorReport& report,
                            LineBuffer& preview, LineBuffer& log)
 {
-    const qsizetype files = lstChoice->ListCount();
-    GivenNames given([this] { return foldsCase(m_actDir); }, files);
-    RenameBatch* done = nullptr;
-    RunSinks sinks{[&](const QString& line) { preview.add(line); },
-                   [&](const QString& line) { log.add(line); },
-                   [&](const FileEntry& old, const QByteArray& oldBytes, const NewName& newName) {
-                       renameOnce(given, done, old, oldBytes, newName);
-                   }};
-    sinks.logUtf8 = [&](std::span<const QByteArrayView> pieces) { log.add(pieces); };
+    if (mode == RunMode::Proceed) {
+        // Names are resolved in ActDir; the run becomes the newest entry of the history.
+        RenameOperation rename({m_fs, report, log, m_history}, m_actDir, lstChoice->ListCount(),
+                               RenameOperation::Record::NewHistoryEntry,
+                               [this] { return foldsCase(m_actDir); });
+        proceedFiles(rules, lstChoice->entries(), rename);
+        log.flush();
+        return;
+    }
     // A preview also tells what PROCEED would do with each file, judged from the folder's
     // names as the file list last read them (the folder is never read per keystroke).
-    const bool predict = mode == RunMode::Preview && showsActDir();
+    const bool predict = showsActDir();
     std::vector<PositionFaults> faults;
+    PreviewSinks sinks{[&](const QString& line) { preview.add(line); }};
     if (predict) {
-        faults.reserve(size_t(files));
-        sinks.previewFaults = [&](PositionFaults f) { faults.push_back(f); };
+        faults.reserve(size_t(lstChoice->ListCount()));
+        sinks.faults = [&](PositionFaults f) { faults.push_back(f); };
     }
-    runFiles(mode, rules, lstChoice->entries(), sinks, report);
+    previewFiles(rules, lstChoice->entries(), sinks, report);
     preview.flush();
-    log.flush();
     if (predict)
         m_marks.ran(std::move(rules), std::move(faults));
 }
@@ -173,19 +155,6 @@ bool Form1::foldsCase(const QString& folder)
     return showsActDir() ? flFile->folderNames().foldsCase() : m_fs.foldsCase(folder);
 }
 
-void Form1::renameOnce(GivenNames& given, RenameBatch*& done, const FileEntry& old,
-                       const QByteArray& oldBytes, const NewName& newName)
-{
-    // Names are resolved in ActDir; a file is renamed at most once.
-    if (given.contains(old))
-        throw RunTimeError(ErrorCode::FileNotFound);
-    m_fs.rename(m_actDir, oldBytes, newName);
-    given.add(newName.text());
-    if (!done)
-        done = &startHistoryEntry();
-    done->add(oldBytes, newName.bytes());
-}
-
 void Form1::refreshAfterProceed(RunErrorReport& report)
 {
     runStep(report, [&] { drvDrive->Refresh(); }); // a.
@@ -196,9 +165,11 @@ void Form1::refreshAfterProceed(RunErrorReport& report)
     runStep(report, [&] { ChooseAllFiles(); });                           // d.
     runStep(report, [&] { m_fs.setCurrentFolder(QStringLiteral("/")); }); // e.
     // f. Each box that was ticked runs a whole PREVIEW, nested, as it is cleared.
-    const auto once = m_marks.hold();
-    for (CheckBox* box : {chkAdd, chkCapi, chkEras, chkLow, chkRepl, chkRepl2, chkUp}) {
-        runStep(report, [&] { box->setValue(0); });
+    const auto onlyTheLast = m_marks.markOnlyTheLast();
+    for (const RuleRow& row : RulePanel) {
+        if (!row.clearedAfterProceed)
+            continue;
+        runStep(report, [&] { (this->*row.box)->setValue(0); });
         if (m_ended)
             return;
     }

@@ -17,32 +17,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QShortcut>
-#include <QUndoCommand>
-#include <QUndoStack>
 
 namespace tessaly {
-
-// One PROCEED in the history. Its renames were done when it is pushed, so the first redo,
-// which QUndoStack runs at the push, does nothing.
-class Form1::RenamesCommand : public QUndoCommand {
-public:
-    RenamesCommand(Form1& form, RenameBatch batch) : m_form(form), m_batch(std::move(batch))
-    {
-        setText(QStringLiteral("Renames in ") + m_batch.folder());
-    }
-    RenameBatch& batch() { return m_batch; }
-    void undo() override { m_form.rerunRenames(m_batch, true); }
-    void redo() override
-    {
-        if (!std::exchange(m_pushed, false))
-            m_form.rerunRenames(m_batch, false);
-    }
-
-private:
-    Form1& m_form;
-    RenameBatch m_batch;
-    bool m_pushed = true;
-};
 
 namespace {
 
@@ -57,27 +33,22 @@ bool typingInTextBox()
 
 void Form1::connectHistory()
 {
-    m_history = new QUndoStack(this);
     connect(lstResult, &ListBox::MouseUp, this, &Form1::lstResult_MouseUp);
     const struct {
         const char* name;
         void (Form1::*handler)();
-        void (QUndoStack::*can)(bool);
         QList<QKeySequence> keys;
     } items[] = {
         {"mnuPopUplstResultUndo",
          &Form1::mnuPopUplstResultUndo_Click,
-         &QUndoStack::canUndoChanged,
          {QKeySequence(Qt::CTRL | Qt::Key_Z)}},
         {"mnuPopUplstResultRedo",
          &Form1::mnuPopUplstResultRedo_Click,
-         &QUndoStack::canRedoChanged,
          {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}},
     };
     for (const auto& item : items) {
         auto* action = mnuPopUplstResult->findChild<QAction*>(QString::fromLatin1(item.name));
         connect(action, &QAction::triggered, this, item.handler);
-        connect(m_history, item.can, action, &QAction::setEnabled);
         action->setEnabled(false);
         // The keys work anywhere in the window but in a text box. A text box claims the keys
         // of its own undo before any shortcut sees them; Ctrl+Y only where the platform makes
@@ -98,48 +69,36 @@ void Form1::lstResult_MouseUp(int Button, int /*Shift*/, double /*X*/, double /*
 
 void Form1::mnuPopUplstResultUndo_Click()
 {
-    m_history->undo();
+    if (const RenameBatch* entry = m_history.nextToUndo())
+        rerunRenames(entry->folder(), entry->size(), undoRenames);
 }
 
 void Form1::mnuPopUplstResultRedo_Click()
 {
-    m_history->redo();
+    if (const RenameBatch* entry = m_history.nextToRedo())
+        rerunRenames(entry->folder(), entry->size(), redoRenames);
 }
 
-RenameBatch& Form1::startHistoryEntry()
+void Form1::showHistoryState()
 {
-    auto* entry = new RenamesCommand(*this, RenameBatch(m_actDir));
-    m_history->push(entry);
-    return entry->batch();
+    findChild<QAction*>(QStringLiteral("mnuPopUplstResultUndo"))->setEnabled(m_history.canUndo());
+    findChild<QAction*>(QStringLiteral("mnuPopUplstResultRedo"))->setEnabled(m_history.canRedo());
 }
 
-void Form1::rerunRenames(RenameBatch& batch, bool undo)
+void Form1::rerunRenames(QString folder, qsizetype files,
+                         void (*rerun)(const RenameServices&, std::function<bool()>))
 {
     if (m_ended)
         return;
     const WaitCursor busy; // it does not yield to the event loop while it works
-    LineBuffer log(lstResult, batch.size());
+    LineBuffer log(lstResult, files);
     RunErrorReport report(m_services.box, m_services.end, [&] { log.flush(); });
-    FileSystem& fs = m_fs;
-    const QString folder = batch.folder();
     try {
-        runStep(report, [&] { fs.setCurrentFolder(folder); });
+        runStep(report, [&] { m_fs.setCurrentFolder(folder); });
         runStep(report, [&] { lstResult->Clear(); });
-        std::vector<bool> renamed;
-        renamed.reserve(size_t(batch.size()));
-        RunSinks sinks{{},
-                       [&](const QString& line) { log.add(line); },
-                       [&](const FileEntry&, const QByteArray& oldBytes, const NewName& newName) {
-                           fs.rename(folder, oldBytes, newName);
-                       }};
-        sinks.outcome = [&](FileOutcome o) { renamed.push_back(o == FileOutcome::Renamed); };
-        sinks.logUtf8 = [&](std::span<const QByteArrayView> pieces) { log.add(pieces); };
-        runRenames(batch, undo, sinks, report);
+        rerun({m_fs, report, log, m_history}, [this, folder] { return foldsCase(folder); });
         log.flush();
-        if (undo)
-            batch.keepUndone(renamed);
-        else
-            batch.keepRedone(renamed);
+        showHistoryState();
         showAfterRenames(report, folder);
     } catch (const RunEnded&) {
         m_ended = true;

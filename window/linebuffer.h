@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/listbox.h"
+#include "engine/renameoperation.h"
 
 #include <span>
 #include <utility>
@@ -10,7 +11,7 @@ namespace tessaly {
 // Lines for a list, appended in one update when flushed: a run of 100,000 files would
 // otherwise update the list 100,000 times. Flushed before anything else can look at the list.
 // For a list box of lines they wait in its compact form.
-class LineBuffer {
+class LineBuffer : public RunLog {
 public:
     LineBuffer(ListBox* list, qsizetype expected) : m_list(list), m_linesOnly(list->linesOnly())
     {
@@ -19,8 +20,8 @@ public:
         else
             m_entries.reserve(expected);
     }
-    ~LineBuffer() { flush(); }
-    void add(const QString& line)
+    ~LineBuffer() override { flush(); }
+    void add(const QString& line) override
     {
         if (m_linesOnly)
             m_lines.append(line);
@@ -28,7 +29,7 @@ public:
             m_entries.append(FileEntry{line, {}});
     }
     // A line as pieces of valid UTF-8.
-    void add(std::span<const QByteArrayView> pieces)
+    void add(std::span<const QByteArrayView> pieces) override
     {
         if (m_linesOnly) {
             m_lines.appendUtf8(pieces);

@@ -4,7 +4,7 @@ namespace tessaly {
 
 void PreviewMarks::ran(RenameRules rules, std::vector<PositionFaults> faults)
 {
-    if (m_holds > 0)
+    if (m_deferring > 0)
         m_pending = Pending{std::move(rules), std::move(faults)};
     else
         m_mark(rules, faults);
@@ -12,7 +12,7 @@ void PreviewMarks::ran(RenameRules rules, std::vector<PositionFaults> faults)
 
 void PreviewMarks::release()
 {
-    if (--m_holds > 0 || !m_pending)
+    if (--m_deferring > 0 || !m_pending)
         return;
     const Pending last = std::move(*m_pending);
     m_pending.reset();

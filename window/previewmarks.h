@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/renamerun.h"
+#include "engine/renamerules.h"
 
 #include <functional>
 #include <optional>
@@ -9,30 +9,31 @@
 namespace tessaly {
 
 // When the preview's lines are marked with what PROCEED would do with each file. A handler
-// whose previews follow one another (a tick's preview, then the edit's own) holds the marks
-// while it works: only the last preview's lines are marked, once, when the last hold ends, for
-// the others are replaced before anyone sees them.
+// whose previews follow one another (a tick's preview, then the edit's own) asks for only the
+// last of them to be marked, once, as it ends: the others are replaced before anyone sees them.
 class PreviewMarks {
 public:
     using Mark = std::function<void(const RenameRules&, const std::vector<PositionFaults>&)>;
     explicit PreviewMarks(Mark mark) : m_mark(std::move(mark)) {}
 
-    class [[nodiscard]] Hold {
+    // While it lives, previews are not marked; as the last of these scopes ends, the last
+    // preview is.
+    class [[nodiscard]] OnlyTheLast {
     public:
-        explicit Hold(PreviewMarks& marks) : m_marks(marks) { ++m_marks.m_holds; }
-        ~Hold() { m_marks.release(); }
-        Hold(const Hold&) = delete;
-        Hold& operator=(const Hold&) = delete;
+        explicit OnlyTheLast(PreviewMarks& marks) : m_marks(marks) { ++m_marks.m_deferring; }
+        ~OnlyTheLast() { m_marks.release(); }
+        OnlyTheLast(const OnlyTheLast&) = delete;
+        OnlyTheLast& operator=(const OnlyTheLast&) = delete;
 
     private:
         PreviewMarks& m_marks;
     };
-    Hold hold() { return Hold(*this); }
+    OnlyTheLast markOnlyTheLast() { return OnlyTheLast(*this); }
 
     // A preview ran with these rules and found these position faults: marks its lines now, or
-    // when the last hold ends.
+    // as the last OnlyTheLast scope ends.
     void ran(RenameRules rules, std::vector<PositionFaults> faults);
-    // The lines that marks waiting for a hold's end were for are gone.
+    // The lines that the marks waiting for the scope's end were for are gone.
     void drop() { m_pending.reset(); }
 
 private:
@@ -43,7 +44,7 @@ private:
     void release();
 
     Mark m_mark;
-    int m_holds = 0;
+    int m_deferring = 0; // OnlyTheLast scopes alive
     std::optional<Pending> m_pending;
 };
 

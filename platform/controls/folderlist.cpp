@@ -172,11 +172,6 @@ QString FolderList::entryPath(int row) const
     return row >= 0 && row < m_model->entries().size() ? m_model->entries()[row].path : QString();
 }
 
-int FolderList::entryCount() const
-{
-    return int(m_model->entries().size());
-}
-
 void FolderList::open(const QModelIndex& index)
 {
     const QString folder = entryPath(index.row());

@@ -32,7 +32,6 @@ public:
     void Refresh();
     // The full path of the entry at a row.
     QString entryPath(int row) const;
-    int entryCount() const;
 
 Q_SIGNALS:
     void Change();

@@ -1,6 +1,6 @@
 #include "core/naturalorder.h"
 
-#include "core/halves.h"
+#include "core/secondthread.h"
 
 #include <algorithm>
 #include <array>

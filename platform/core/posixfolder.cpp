@@ -1,5 +1,6 @@
 #include "core/posixfolder.h"
 
+#include "core/names.h"
 #include "core/runtimeerror.h"
 
 #include <cerrno>

@@ -3,7 +3,7 @@
 // What the POSIX file system's folder listings and renames share: reading a folder's entries,
 // a folder descriptor to resolve names in, and telling two spellings of one entry apart.
 
-#include "core/posixfilesystem.h"
+#include "core/renamecalls.h"
 #include "core/runtimeerror.h"
 
 #include <cerrno>

@@ -254,7 +254,7 @@ TEST(FolderList, PathChangesNotifyOnceAndReadInNormalForm)
 
     // The path from the root, then the subfolders in order.
     const int depth = int(t.path().count(u'/'));
-    ASSERT_EQ(folders.entryCount(), depth + 1 + 2);
+    ASSERT_EQ(folders.model()->rowCount(), depth + 1 + 2);
     EXPECT_EQ(folders.entryPath(0), QStringLiteral("/"));
     EXPECT_EQ(folders.entryPath(depth), t.path());
     EXPECT_EQ(folders.entryPath(depth + 1), t.pathOf(QStringLiteral("a")));
@@ -263,7 +263,7 @@ TEST(FolderList, PathChangesNotifyOnceAndReadInNormalForm)
     t.folder(QStringLiteral("c"));
     probe.write([&] { folders.Refresh(); });
     EXPECT_EQ(probe.nested, 1) << "Refresh raises nothing";
-    EXPECT_EQ(folders.entryCount(), depth + 1 + 3);
+    EXPECT_EQ(folders.model()->rowCount(), depth + 1 + 3);
 }
 
 TEST(FolderList, AFolderThatCannotBeReadLeavesTheListAsItWas)
@@ -291,7 +291,7 @@ TEST(FolderList, OpeningAnEntryByTheUserMakesItCurrent)
     folders.resize(200, 300);
     folders.show();
     QSignalSpy changes(&folders, &FolderList::Change);
-    const int sub = folders.entryCount() - 1;
+    const int sub = folders.model()->rowCount() - 1;
     folders.setCurrentIndex(folders.model()->index(sub, 0));
     QTest::keyClick(&folders, Qt::Key_Return);
     EXPECT_EQ(changes.count(), 1);
@@ -300,7 +300,7 @@ TEST(FolderList, OpeningAnEntryByTheUserMakesItCurrent)
     folders.setPath(t.path());
     t.remove(QStringLiteral("sub")); // listed, but gone from the disk
     QSignalSpy failures(&folders, &FolderList::openFailed);
-    folders.setCurrentIndex(folders.model()->index(folders.entryCount() - 1, 0));
+    folders.setCurrentIndex(folders.model()->index(folders.model()->rowCount() - 1, 0));
     QTest::keyClick(&folders, Qt::Key_Return);
     ASSERT_EQ(failures.count(), 1);
     EXPECT_EQ(failures.at(0).at(1).toInt(), ErrorCode::PathNotFound);

@@ -1,8 +1,10 @@
 #include "engine/prediction.h"
+#include "enginesupport.h"
 #include "testsupport.h"
 
 using namespace tessaly;
 using tessaly::test::entries;
+using tessaly::test::Rules;
 using tessaly::test::u8;
 
 namespace {
@@ -214,11 +216,7 @@ TEST(Prediction, CarriesThePositionFaultsOfEachFile)
 
 TEST(Prediction, ExplainsInPlainWords)
 {
-    RenameRules rules;
-    rules.rangeFrom = 5;
-    rules.rangeTo = 3;
-    rules.insertPos = -1;
-    const PredictionWords words(rules);
+    const PredictionWords words(Rules().range(5, 3).insert(-1, {}));
     struct {
         Prediction prediction;
         const char* text;

@@ -4,7 +4,9 @@
 // TESSALY_PROPERTY_SEED repeats a run (its seed is printed), TESSALY_PROPERTY_CASES sets the
 // number of cases, TESSALY_PROPERTY_ONLY runs one case of the seed.
 #include "engine/prediction.h"
+#include "engine/renamehistory.h"
 #include "engine/renamerun.h"
+#include "enginesupport.h"
 #include "playedcalls.h"
 #include "randomcases.h"
 #include "tempfolder.h"
@@ -182,14 +184,12 @@ QStringList runCase(quint64 seed, QString& description, Tally& tally)
     RunErrorReport report(box, end);
     QList<FileEntry> lines;
     std::vector<PositionFaults> faults;
-    runFiles(RunMode::Preview, rules, chosen,
-             {[&](const QString& line) {
-                  lines.append({line, {}});
-              },
-              {},
-              {},
-              [&](PositionFaults f) { faults.push_back(f); }},
-             report);
+    previewFiles(rules, chosen,
+                 {[&](const QString& line) {
+                      lines.append({line, {}});
+                  },
+                  [&](PositionFaults f) { faults.push_back(f); }},
+                 report);
 
     // Files under some of the new names, so that names are taken and chains form: one file's
     // new name is another's old name.
@@ -233,33 +233,25 @@ QStringList runCase(quint64 seed, QString& description, Tally& tally)
     predictOutcomes(listing.names, chosen, lines, faults,
                     [&](qsizetype, const Prediction& p) { predicted.push_back(p); });
 
-    // PROCEED, renaming as the window does: in the folder, each file at most once.
-    GivenNames given([&] { return listing.names.foldsCase(); }, chosen.size());
+    // PROCEED, renaming as the window does.
     struct Done {
         FileOutcome outcome;
         bool rangeLogged = false;
         bool insertLogged = false;
     };
     std::vector<Done> done(1, {FileOutcome::LeftAlone});
-    runFiles(RunMode::Proceed, rules, chosen,
-             {{},
-              [&](const QString& line) {
-                  log.append(line);
-                  done.back().rangeLogged |= line.startsWith(u"Invalid position range: ");
-                  done.back().insertLogged |= line.startsWith(u"Invalid position index: ");
-              },
-              [&](const FileEntry& old, const QByteArray& oldBytes, const NewName& newName) {
-                  if (given.contains(old))
-                      throw RunTimeError(ErrorCode::FileNotFound);
-                  fs.rename(folder.path(), oldBytes, newName);
-                  given.add(newName.text());
-              },
-              {},
-              [&](FileOutcome outcome) {
-                  done.back().outcome = outcome;
-                  done.push_back({FileOutcome::LeftAlone});
-              }},
-             report);
+    ListLog proceedLog(log, [&](const QString& line) {
+        done.back().rangeLogged |= line.startsWith(u"Invalid position range: ");
+        done.back().insertLogged |= line.startsWith(u"Invalid position index: ");
+    });
+    RenameHistory history;
+    RenameOperation rename({fs, report, proceedLog, history}, folder.path(), chosen.size(),
+                           RenameOperation::Record::NewHistoryEntry,
+                           [&] { return listing.names.foldsCase(); });
+    proceedFiles(rules, chosen, rename, [&](FileOutcome outcome) {
+        done.back().outcome = outcome;
+        done.push_back({FileOutcome::LeftAlone});
+    });
     done.pop_back(); // the file after the last
     if (!box.errors.isEmpty())
         problems.append(QStringLiteral("an error report: ") + box.errors[0].text);

@@ -1,11 +1,13 @@
 #include "core/posixfilesystem.h"
 #include "engine/renamehistory.h"
+#include "enginesupport.h"
 #include "tempfolder.h"
 #include "testsupport.h"
 
 using namespace tessaly;
 using tessaly::test::FakeMessageBox;
 using tessaly::test::FakeProgramEnd;
+using tessaly::test::ListLog;
 using tessaly::test::TempFolder;
 using tessaly::test::u8;
 
@@ -55,29 +57,26 @@ TEST(RenameBatch, TakingBackLogsEachFileInTheRunsFormsAndNeverReplacesAFile)
     t.file(u8("B"), "was b");
     t.file(u8("b"), "newcomer");
     t.file(u8("c2"), "was c");
-    RenameBatch batch(t.path());
+    PosixFileSystem fs;
+    RenameHistory history;
+    RenameBatch& batch = history.startEntry(t.path());
     batch.add("a", "A");
     batch.add("b", "B");
     batch.add("c", "c2");
 
-    PosixFileSystem fs;
     FakeMessageBox box;
     FakeProgramEnd end;
     RunErrorReport report(box, end);
     QStringList log;
-    std::vector<FileOutcome> outcomes;
-    RunSinks sinks{{},
-                   [&](const QString& line) { log.append(line); },
-                   [&](const FileEntry&, const QByteArray& oldBytes, const NewName& newName) {
-                       fs.rename(t.path(), oldBytes, newName);
-                   }};
-    sinks.outcome = [&](FileOutcome o) { outcomes.push_back(o); };
-    runRenames(batch, true, sinks, report);
+    ListLog lines(log);
+    undoRenames({fs, report, lines, history});
 
     EXPECT_EQ(log, QStringList({u8("File \"c2\" renamed to \"c\""), u8("File \"B\" already exist"),
                                 u8("File a not found")}));
-    EXPECT_EQ(outcomes, std::vector<FileOutcome>({FileOutcome::Renamed, FileOutcome::NameExists,
-                                                  FileOutcome::NotFound}));
+    // Only the file taken back is done again by a redo.
+    EXPECT_FALSE(history.canUndo());
+    ASSERT_TRUE(history.canRedo());
+    EXPECT_EQ(texts(*history.nextToRedo(), false), QStringList{u8("c -> c2")});
     EXPECT_EQ(t.names(), QStringList({u8("B"), u8("b"), u8("c")}));
     EXPECT_EQ(t.read(u8("b")), "newcomer");
     EXPECT_EQ(t.read(u8("B")), "was b");

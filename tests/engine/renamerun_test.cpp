@@ -1,8 +1,8 @@
 #include "core/runtimeerror.h"
+#include "engine/renamehistory.h"
 #include "engine/renamerun.h"
+#include "enginesupport.h"
 #include "testsupport.h"
-
-#include <QSet>
 
 using namespace tessaly;
 using namespace tessaly::test;
@@ -18,21 +18,36 @@ protected:
     QList<QPair<QString, QString>> renames;
     // Decides each rename's fate; the default renames every file.
     std::function<void(const FileEntry&, const QString&)> onRename;
-    RunSinks sinks{
-        [this](const QString& line) { preview.append(line); },
-        [this](const QString& line) { log.append(line); },
-        [this](const FileEntry& old, const QByteArray& oldBytes, const NewName& newName) {
-            EXPECT_EQ(oldBytes, old.bytes());
+    std::function<void(PositionFaults)> previewFaults;
+    RenamesOnly fs;
+    RenameHistory history;
+
+    RenameRun()
+    {
+        fs.onRename = [this](const QByteArray& oldBytes, const NewName& newName) {
+            const FileEntry old = decodeFileName(oldBytes.constData(), oldBytes.size());
             if (onRename)
                 onRename(old, newName.text());
             renames.append({old.name, newName.text()});
-        },
-    };
-
+        };
+    }
     void run(RunMode mode, const RenameRules& rules, const QStringList& names)
     {
+        runEntries(mode, rules, entries(names));
+    }
+    void runEntries(RunMode mode, const RenameRules& rules, const QList<FileEntry>& chosen)
+    {
         RunErrorReport report(box, end);
-        runFiles(mode, rules, entries(names), sinks, report);
+        if (mode == RunMode::Preview) {
+            previewFiles(rules, chosen,
+                         {[this](const QString& line) { preview.append(line); }, previewFaults},
+                         report);
+            return;
+        }
+        ListLog lines(log);
+        RenameOperation rename({fs, report, lines, history}, u8("/music"), chosen.size(),
+                               RenameOperation::Record::NewHistoryEntry, [] { return false; });
+        proceedFiles(rules, chosen, rename);
     }
     void answer(std::initializer_list<MessageBoxService::Answer> answers) { box.answers = answers; }
     QStringList errorNumbers() const
@@ -57,23 +72,15 @@ TEST_F(RenameRun, AppliesTheRulesInTheirFixedOrder)
     // the range brings "_" for the replace, the replace brings "e" for the erase, the erase
     // shortens the name to make the insert position valid, the insert brings a word for the
     // capitals, and the lower suffix comes last.
-    RenameRules rules;
-    rules.rangeOn = true;
-    rules.rangeFrom = 1;
-    rules.rangeTo = 3;
-    rules.rangeWith = u8("q_r");
-    rules.replaceOn = true;
-    rules.replaceFind = u8("_");
-    rules.replaceWith = u8(" e ");
-    rules.eraseOn = true;
-    rules.eraseText = u8("E");
-    rules.allMatches = true;
-    rules.insertOn = true;
-    rules.insertPos = 11;
-    rules.insertText = u8("e.wav");
-    rules.capitalizeOn = true;
-    rules.upperSuffixOn = true;
-    rules.lowerSuffixOn = true;
+    const Rules rules = Rules()
+                            .range(1, 3, u8("q_r"))
+                            .replace(u8("_"), u8(" e "))
+                            .erase(u8("E"))
+                            .all()
+                            .insert(11, u8("e.wav"))
+                            .capitalize()
+                            .upperSuffix()
+                            .lowerSuffix();
 
     run(RunMode::Preview, rules, {u8("abc_x.MP3")});
     EXPECT_EQ(preview, QStringList{u8("Q  R  X.Mp3e.wav")});
@@ -90,15 +97,9 @@ TEST_F(RenameRun, AppliesTheRulesInTheirFixedOrder)
 
 TEST_F(RenameRun, ReplaceAndEraseActOnTheFirstMatchUnlessAllMatches)
 {
-    RenameRules rules;
-    rules.replaceOn = true;
-    rules.replaceFind = u8("_");
-    rules.replaceWith = u8(" ");
-    rules.eraseOn = true;
-    rules.eraseText = u8("x");
+    Rules rules = Rules().replace(u8("_"), u8(" ")).erase(u8("x"));
     run(RunMode::Preview, rules, {u8("a_b_cxx")});
-    rules.allMatches = true;
-    run(RunMode::Preview, rules, {u8("a_b_cxx")});
+    run(RunMode::Preview, rules.all(), {u8("a_b_cxx")});
     EXPECT_EQ(preview, (QStringList{u8("a b_cx"), u8("a b c")}));
 }
 
@@ -117,12 +118,7 @@ TEST_F(RenameRun, PreviewWithoutRulesListsEveryNameUnchanged)
 
 TEST_F(RenameRun, InvalidRangeIsLoggedPerFileInProceedAndSilentInPreview)
 {
-    RenameRules rules;
-    rules.rangeOn = true;
-    rules.rangeFrom = 5;
-    rules.rangeTo = 3;
-    rules.rangeWith = u8("X");
-    rules.upperSuffixOn = true;
+    const Rules rules = Rules().range(5, 3, u8("X")).upperSuffix();
     const QStringList names = {u8("a.mp3"), u8("b.MP3"), u8("c.mp3")};
 
     run(RunMode::Preview, rules, names);
@@ -145,11 +141,7 @@ TEST_F(RenameRun, RangeMustLieWithinTheName)
         {-2, 3, nullptr}, {3, 2, nullptr}, {2, 2, "aXc.mp3"}, {-32768, -32768, nullptr},
     };
     for (const auto& c : cases) {
-        RenameRules rules;
-        rules.rangeOn = true;
-        rules.rangeFrom = c.from;
-        rules.rangeTo = c.to;
-        rules.rangeWith = u8("X");
+        const Rules rules = Rules().range(c.from, c.to, u8("X"));
         preview.clear();
         log.clear();
         run(RunMode::Preview, rules, {u8("abc.mp3")});
@@ -176,12 +168,8 @@ TEST_F(RenameRun, InsertPositionIsCheckedAgainstTheNameAfterTheEarlierRules)
         {0, "+ab.mp3"}, {6, "ab.mp3+"}, {2, "ab+.mp3"}, {7, nullptr}, {-1, nullptr},
     };
     for (const auto& c : cases) {
-        RenameRules rules;
-        rules.eraseOn = true;
-        rules.eraseText = u8("_"); // "a_b.mp3" -> "ab.mp3", 6 characters
-        rules.insertOn = true;
-        rules.insertPos = c.pos;
-        rules.insertText = u8("+");
+        // "a_b.mp3" -> "ab.mp3", 6 characters
+        const Rules rules = Rules().erase(u8("_")).insert(c.pos, u8("+"));
         preview.clear();
         log.clear();
         run(RunMode::Preview, rules, {u8("a_b.mp3")});
@@ -197,11 +185,7 @@ TEST_F(RenameRun, InsertPositionIsCheckedAgainstTheNameAfterTheEarlierRules)
 
 TEST_F(RenameRun, ProceedSkipsUnchangedEmptyAndDotNamesButRenamesCaseChanges)
 {
-    RenameRules rules;
-    rules.upperSuffixOn = true;
-    rules.eraseOn = true;
-    rules.eraseText = u8("x");
-    rules.allMatches = true;
+    const Rules rules = Rules().upperSuffix().erase(u8("x")).all();
     const QStringList names = {u8("song.mp3"), u8("same.MP3"), u8("xxx"), u8("x.x"), u8(".")};
 
     run(RunMode::Preview, rules, names);
@@ -214,10 +198,7 @@ TEST_F(RenameRun, ProceedSkipsUnchangedEmptyAndDotNamesButRenamesCaseChanges)
 
 TEST_F(RenameRun, EmptiedNameShowsAsAnEmptyPreviewLineAndIsNotRenamed)
 {
-    RenameRules rules;
-    rules.rangeOn = true;
-    rules.rangeFrom = 1;
-    rules.rangeTo = 7;
+    const Rules rules = Rules().range(1, 7);
     run(RunMode::Preview, rules, {u8("abc.mp3")});
     EXPECT_EQ(preview, QStringList{QString()});
     run(RunMode::Proceed, rules, {u8("abc.mp3")});
@@ -235,8 +216,7 @@ TEST_F(RenameRun, RenameOutcomesAreLoggedAndTheRunGoesOn)
         if (old.name == u8("c.mp3"))
             throw RunTimeError(ErrorCode::BadFileName, u8("any text"));
     };
-    RenameRules rules;
-    rules.upperSuffixOn = true;
+    const Rules rules = Rules().upperSuffix();
     run(RunMode::Proceed, rules, {u8("a.mp3"), u8("b.mp3"), u8("c.mp3"), u8("d.mp3")});
     EXPECT_EQ(log, (QStringList{u8("File \"a.mp3\" already exist"), u8("File b.MP3 not found"),
                                 u8("Bad file name c.MP3"), renamed("d.mp3", "d.MP3")}));
@@ -246,17 +226,11 @@ TEST_F(RenameRun, RenameOutcomesAreLoggedAndTheRunGoesOn)
 TEST_F(RenameRun, RenameGetsTheChosenEntryWithItsOriginalBytes)
 {
     const QByteArray latin1 = QByteArray("caf\xe9.mp3");
-    QList<FileEntry> seen;
-    RunSinks own = sinks;
-    own.rename = [&](const FileEntry& old, const QByteArray&, const NewName&) { seen.append(old); };
-    RenameRules rules;
-    rules.upperSuffixOn = true;
-    RunErrorReport report(box, end);
     const FileEntry entry = decodeFileName(latin1.constData(), latin1.size());
-    runFiles(RunMode::Proceed, rules, {entry}, own, report);
-    ASSERT_EQ(seen.size(), 1);
-    EXPECT_EQ(seen[0], entry);
-    EXPECT_EQ(seen[0].bytes(), latin1);
+    runEntries(RunMode::Proceed, Rules().upperSuffix(), {entry});
+    ASSERT_EQ(fs.renames.size(), 1);
+    EXPECT_EQ(fs.renames[0].first, latin1);
+    EXPECT_EQ(log, QStringList{u8("File \"caf\u00e9.mp3\" renamed to \"caf\u00e9.MP3\"")});
 }
 
 TEST_F(RenameRun, RetryAtTheRenameTriesItAgain)
@@ -267,8 +241,7 @@ TEST_F(RenameRun, RetryAtTheRenameTriesItAgain)
             throw RunTimeError(ErrorCode::PermissionDenied);
     };
     answer({MessageBoxService::Retry});
-    RenameRules rules;
-    rules.upperSuffixOn = true;
+    const Rules rules = Rules().upperSuffix();
     run(RunMode::Proceed, rules, {u8("a.mp3")});
     EXPECT_EQ(attempts, 2);
     EXPECT_EQ(errorNumbers(), QStringList{u8("Error Number = 70")});
@@ -282,8 +255,7 @@ TEST_F(RenameRun, RetryAtTheRenameCanEndInAnOutcome)
         throw RunTimeError(++attempts == 1 ? ErrorCode::DeviceIO : ErrorCode::FileExists);
     };
     answer({MessageBoxService::Retry});
-    RenameRules rules;
-    rules.upperSuffixOn = true;
+    const Rules rules = Rules().upperSuffix();
     run(RunMode::Proceed, rules, {u8("a.mp3")});
     EXPECT_EQ(attempts, 2);
     EXPECT_EQ(log, QStringList{u8("File \"a.mp3\" already exist")});
@@ -296,8 +268,7 @@ TEST_F(RenameRun, IgnoreAtTheRenameGoesOnWithTheNextFileWithoutClaimingSuccess)
             throw RunTimeError(ErrorCode::PermissionDenied);
     };
     answer({MessageBoxService::Ignore});
-    RenameRules rules;
-    rules.upperSuffixOn = true;
+    const Rules rules = Rules().upperSuffix();
     run(RunMode::Proceed, rules, {u8("a.mp3"), u8("b.mp3")});
     EXPECT_EQ(errorNumbers(), QStringList{u8("Error Number = 70")});
     EXPECT_EQ(log, QStringList{renamed("b.mp3", "b.MP3")});
@@ -306,12 +277,7 @@ TEST_F(RenameRun, IgnoreAtTheRenameGoesOnWithTheNextFileWithoutClaimingSuccess)
 TEST_F(RenameRun, RetryAndIgnoreAtAFailingNameEdit)
 {
     // A replacement this long overflows the edit's 16-bit arithmetic on every call.
-    RenameRules rules;
-    rules.replaceOn = true;
-    rules.replaceFind = u8("a");
-    rules.replaceWith = QString(32770, u'z');
-    rules.eraseOn = true;
-    rules.eraseText = u8("b");
+    const Rules rules = Rules().replace(u8("a"), QString(32770, u'z')).erase(u8("b"));
     answer({MessageBoxService::Retry, MessageBoxService::Ignore, MessageBoxService::Ignore});
     run(RunMode::Preview, rules, {u8("ab.mp3"), u8("cb.mp3")});
     // Retry repeats the same call and fails the same way; Ignore keeps the name as it was
@@ -324,15 +290,10 @@ TEST_F(RenameRun, RetryAndIgnoreAtAFailingNameEdit)
 TEST_F(RenameRun, FailingRangeEditIsReportedAndIgnoredInProceed)
 {
     // A valid range that ends at 32767: the position behind it overflows.
-    RenameRules rules;
-    rules.rangeOn = true;
-    rules.rangeFrom = 1;
-    rules.rangeTo = 32767;
-    rules.upperSuffixOn = true;
+    const Rules rules = Rules().range(1, 32767).upperSuffix();
     const QString name = QString(32763, u'n') + u8(".mp3");
     answer({MessageBoxService::Ignore});
-    RunErrorReport report(box, end);
-    runFiles(RunMode::Proceed, rules, entries({name}), sinks, report);
+    run(RunMode::Proceed, rules, {name});
     EXPECT_EQ(errorNumbers(), QStringList{u8("Error Number = 6")});
     EXPECT_EQ(renames.size(), 1);
     EXPECT_EQ(renames.value(0).second, QString(32763, u'n') + u8(".MP3"));
@@ -342,11 +303,7 @@ TEST_F(RenameRun, APreviewOfManyFilesReportsEachFailureInItsTurn)
 {
     // Enough files for the preview to share its work with a second thread, and names whose
     // range edit overflows in both halves: each report comes when the lines before it are in.
-    RenameRules rules;
-    rules.rangeOn = true;
-    rules.rangeFrom = 1;
-    rules.rangeTo = 32767;
-    rules.upperSuffixOn = true;
+    const Rules rules = Rules().range(1, 32767).upperSuffix();
     QStringList names;
     for (int i = 0; i < 6000; ++i)
         names.append(QString::number(i) + u8(".mp3"));
@@ -370,13 +327,7 @@ TEST_F(RenameRun, AProceedOfManyFilesLogsAndReportsEachFileInItsTurn)
 {
     // The names worked out ahead of the renames: the position lines, the reports and the
     // renames come file by file, as without.
-    RenameRules rules;
-    rules.rangeOn = true;
-    rules.rangeFrom = 1;
-    rules.rangeTo = 32767;
-    rules.insertOn = true;
-    rules.insertPos = 6;
-    rules.insertText = u8("_");
+    const Rules rules = Rules().range(1, 32767).insert(6, u8("_"));
     QStringList names;
     for (int i = 0; i < 3000; ++i)
         names.append(QString::number(i) + u8(".mp3"));
@@ -408,15 +359,15 @@ TEST_F(RenameRun, AProceedOfManyFilesLogsAndReportsEachFileInItsTurn)
 TEST_F(RenameRun, OutcomeCodesFromOtherStepsGoToTheReport)
 {
     // "File not found" from the log, not from the rename, is a failure like any other.
-    RunSinks own = sinks;
-    own.logLine = [&](const QString&) { throw RunTimeError(ErrorCode::FileNotFound); };
-    own.previewLine = [&](const QString&) { throw RunTimeError(ErrorCode::FileExists); };
     answer({MessageBoxService::Ignore, MessageBoxService::Ignore, MessageBoxService::Ignore});
-    RenameRules rules;
-    rules.upperSuffixOn = true;
+    const Rules rules = Rules().upperSuffix();
     RunErrorReport report(box, end);
-    runFiles(RunMode::Proceed, rules, entries({u8("a.mp3"), u8("b.mp3")}), own, report);
-    runFiles(RunMode::Preview, rules, entries({u8("c.mp3")}), own, report);
+    ListLog failingLog(log, [](const QString&) { throw RunTimeError(ErrorCode::FileNotFound); });
+    RenameOperation rename({fs, report, failingLog, history}, u8("/music"), 2,
+                           RenameOperation::Record::NewHistoryEntry);
+    proceedFiles(rules, entries({u8("a.mp3"), u8("b.mp3")}), rename);
+    previewFiles(rules, entries({u8("c.mp3")}),
+                 {[](const QString&) { throw RunTimeError(ErrorCode::FileExists); }}, report);
     EXPECT_EQ(errorNumbers(), (QStringList{u8("Error Number = 53"), u8("Error Number = 53"),
                                            u8("Error Number = 58")}));
     EXPECT_EQ(renames.size(), 2);
@@ -426,8 +377,7 @@ TEST_F(RenameRun, AbortEndsTheProgramAndUnwindsTheRun)
 {
     onRename = [](const FileEntry&, const QString&) { throw RunTimeError(ErrorCode::DiskFull); };
     answer({MessageBoxService::Abort});
-    RenameRules rules;
-    rules.upperSuffixOn = true;
+    const Rules rules = Rules().upperSuffix();
     EXPECT_THROW(run(RunMode::Proceed, rules, {u8("a.mp3"), u8("b.mp3")}), RunEnded);
     EXPECT_EQ(end.ends, 1);
     EXPECT_EQ(box.errors.size(), 1);
@@ -483,8 +433,7 @@ TEST_F(RenameRun, CountsBeyondSixteenBits)
     QStringList names;
     for (int i = 0; i < 70000; ++i)
         names.append(QString::number(i) + u8(".mp3"));
-    RenameRules rules;
-    rules.upperSuffixOn = true;
+    const Rules rules = Rules().upperSuffix();
     run(RunMode::Preview, rules, names);
     ASSERT_EQ(preview.size(), 70000);
     EXPECT_EQ(preview.last(), u8("69999.MP3"));
@@ -495,16 +444,10 @@ TEST_F(RenameRun, PreviewTellsEachFilesPositionFaultsWhereProceedLogsThem)
 {
     // The insert check sees the name after the range rule: "abc.mp3" becomes "ab", which has
     // no room after 4 characters; "x.mp3" is too short for the range and keeps its 5.
-    RenameRules rules;
-    rules.rangeOn = true;
-    rules.rangeFrom = 3;
-    rules.rangeTo = 7;
-    rules.insertOn = true;
-    rules.insertPos = 2;
-    rules.insertText = u8("+");
+    Rules rules = Rules().range(3, 7).insert(2, u8("+"));
     const QStringList names = {u8("abc.mp3"), u8("x.mp3"), u8("longer name.mp3")};
     std::vector<std::pair<bool, bool>> faults;
-    sinks.previewFaults = [&](PositionFaults f) {
+    previewFaults = [&](PositionFaults f) {
         EXPECT_EQ(qsizetype(faults.size()) + 1, preview.size()) << "right after its line";
         faults.emplace_back(f.range, f.insert);
     };
@@ -512,7 +455,7 @@ TEST_F(RenameRun, PreviewTellsEachFilesPositionFaultsWhereProceedLogsThem)
     EXPECT_EQ(preview, (QStringList{u8("ab+"), u8("x.+mp3"), u8("lo+name.mp3")}));
     EXPECT_EQ(faults,
               (std::vector<std::pair<bool, bool>>{{false, false}, {true, false}, {false, false}}));
-    rules.insertPos = 4;
+    rules.r.insertPos = 4;
     faults.clear();
     preview.clear();
     run(RunMode::Preview, rules, names);

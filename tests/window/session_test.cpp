@@ -560,7 +560,7 @@ protected:
         }
         FolderList* d = dirDir();
         QList<int> rows;
-        for (int r = 0; r < d->entryCount(); ++r) {
+        for (int r = 0; r < d->model()->rowCount(); ++r) {
             const QByteArray p = encodePath(d->entryPath(r));
             if (folderOf(d->entryPath(r)) || root.startsWith(p == "/" ? p : p + '/'))
                 rows.append(r);

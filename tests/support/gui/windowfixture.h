@@ -62,7 +62,7 @@ protected:
     void openEntry(const QString& path)
     {
         FolderList* folders = dirDir();
-        for (int row = 0; row < folders->entryCount(); ++row) {
+        for (int row = 0; row < folders->model()->rowCount(); ++row) {
             if (folders->entryPath(row) == path) {
                 folders->setCurrentIndex(folders->model()->index(row, 0));
                 QTest::keyClick(folders, Qt::Key_Return);
