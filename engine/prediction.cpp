@@ -34,8 +34,11 @@ QString PredictionWords::explain(const Prediction& prediction) const
     case Prediction::BadName:
         add(QStringLiteral("Not a valid file name"));
         break;
-    case Prediction::LeftAlone:
     case Prediction::Renamed:
+        if (prediction.hidesFile)
+            add(QStringLiteral("The file will be hidden: its name begins with a dot"));
+        break;
+    case Prediction::LeftAlone:
         break;
     }
     return text;
@@ -174,6 +177,7 @@ Prediction Predictor::next(qsizetype i, const QString& newName, const FirstLook&
         return p;
     }
     renamedAway(i);
+    p.hidesFile = newName.startsWith(u'.'); // never "." or "..": those are no renames
     return p;
 }
 

@@ -22,7 +22,8 @@ struct Prediction {
     };
     Outcome outcome = LeftAlone;
     PositionFaults positions;
-    QString existing; // NameExists: that file's name, as the folder spells it
+    QString existing;       // NameExists: that file's name, as the folder spells it
+    bool hidesFile = false; // Renamed to a name that begins with ".", which file lists hide
 
     bool fails() const { return outcome >= NameExists; }
 };

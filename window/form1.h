@@ -55,6 +55,10 @@ public:
     ~Form1() override;
 
     const QString& ActDir() const { return m_actDir; }
+    // Shows `path` rather than the root, as a folder dropped on the drop point: a folder, or the
+    // folder of a file; a relative path from the working folder. A path that cannot be shown
+    // leaves the window as it is, and its reason is returned.
+    QString startIn(const QString& path);
 
 protected:
     bool event(QEvent* event) override;
@@ -187,6 +191,8 @@ private:
     void picDragDrop_OLEStartDrag(class DragData& Data, qint32& AllowedEffects);
     void picDragDrop_OLESetData(class DragData& Data, qint16 DataFormat);
     void dropFailed(const RunTimeError& error, const QString& item);
+    // The drive list and the folder list taken to ActDir, the drive list's folders held.
+    void showActiveFolder();
 
     Services m_services;
     SharedReads m_fs; // the file system: the services' one, each folder read once per action

@@ -50,19 +50,45 @@ void Form1::picDragDrop_OLEDragDrop(DragData& Data, qint32& /*Effect*/, qint16 /
     try {
         m_actDir = activeFolderAfterDrop(Data, m_fs, m_actDir, item); // 1. to 3.
         item = m_actDir;
-        {
-            // While the drive changes, drvDrive_Change leaves the folder list alone.
-            const MarkerScope marker(*drvDrive, ProgramSetsDrive);
-            drvDrive->Refresh(); // a volume mounted since the last look is found too
-            drvDrive->setDrive(driveOf(drvDrive->volumes(), m_actDir));
-        }
-        // As a folder, also where it reads like a drive's text. The folder list raises
-        // dirDir_Change only if it moves; then ActDir loses the "/".
-        dirDir->setFolder(m_actDir);
+        showActiveFolder();
     } catch (const RunTimeError& e) {
         dropFailed(e, item);
     }
     activateWindow();
+}
+
+void Form1::showActiveFolder()
+{
+    {
+        // While the drive changes, drvDrive_Change leaves the folder list alone.
+        const MarkerScope marker(*drvDrive, ProgramSetsDrive);
+        drvDrive->Refresh(); // a volume mounted since the last look is found too
+        drvDrive->setDrive(driveOf(drvDrive->volumes(), m_actDir));
+    }
+    // As a folder, also where it reads like a drive's text. The folder list raises
+    // dirDir_Change only if it moves; then ActDir loses the "/".
+    dirDir->setFolder(m_actDir);
+}
+
+QString Form1::startIn(const QString& path)
+{
+    QString folder;
+    try {
+        const QString full =
+            normalFolderPath(path.startsWith(u'/') ? path : joinPath(m_fs.currentFolder(), path));
+        folder = m_fs.attributes(full) & FolderAttribute ? full : parentFolder(full);
+        m_fs.subfolders(folder); // one that cannot be read is found before anything moves
+    } catch (const RunTimeError& e) {
+        return e.description();
+    }
+    // From here on, as a drop of the folder.
+    m_actDir = folder.endsWith(u'/') ? folder : folder + u'/';
+    try {
+        showActiveFolder();
+    } catch (const RunTimeError& e) {
+        dropFailed(e, folder);
+    }
+    return {};
 }
 
 void Form1::dropFailed(const RunTimeError& error, const QString& item)

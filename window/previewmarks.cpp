@@ -11,7 +11,7 @@ void markLine(RowMarks& marks, const Prediction& prediction, const PredictionWor
     } else {
         if (prediction.outcome == Prediction::LeftAlone)
             mark.colour = RowMark::MutedText;
-        if (prediction.positions.range || prediction.positions.insert)
+        if (prediction.positions.range || prediction.positions.insert || prediction.hidesFile)
             mark.icon = RowMark::NoticeIcon;
     }
     marks.append(mark, mark.icon != RowMark::NoIcon ? words.explain(prediction) : QString());

@@ -11,8 +11,8 @@
 namespace tessaly {
 
 // How a preview line shows what PROCEED would do with its file: unchanged names muted, names
-// that would fail in the warning colour with an icon, position faults with an icon of their
-// own; the reasons as its tooltip. Appends the line's mark.
+// that would fail in the warning colour with an icon, position faults and names that hide their
+// file with an icon of their own; the reasons as its tooltip. Appends the line's mark.
 void markLine(RowMarks& marks, const Prediction& prediction, const PredictionWords& words);
 
 // When the preview's lines are marked with what PROCEED would do with each file. A handler

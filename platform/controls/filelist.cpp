@@ -1,5 +1,6 @@
 #include "controls/filelist.h"
 
+#include "controls/listviews.h"
 #include "controls/waitcursor.h"
 #include "core/mask.h"
 #include "core/naturalorder.h"
@@ -20,6 +21,7 @@ FileList::FileList(FileSystem& fs, QWidget* parent)
     setEditTriggers(NoEditTriggers);
     setSelectionMode(SingleSelection);
     connect(this, &QAbstractItemView::clicked, this, &FileList::Click);
+    showCutOffRowsWhole(*this);
 
     // Like a new process, the list starts in the working folder.
     try {

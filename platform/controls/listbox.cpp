@@ -1,6 +1,7 @@
 #include "controls/listbox.h"
 
 #include "controls/keycodes.h"
+#include "controls/listviews.h"
 
 #include <algorithm>
 #include <QApplication>
@@ -49,6 +50,7 @@ ListBox::ListBox(QWidget* parent, NameListModel::Rows rows)
     setEditTriggers(NoEditTriggers);
     setSelectionMode(SingleSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    showCutOffRowsWhole(*this);
 }
 
 void ListBox::Clear()

@@ -41,6 +41,10 @@ public:
     void keepEntries(const std::vector<bool>& keep);
     // Marks the first marks.size() entries (their colour, an icon and a tooltip).
     void setMarks(RowMarks marks) { m_model->setMarks(std::move(marks)); }
+    void setIconWords(QString notice, QString warning)
+    {
+        m_model->setIconWords(std::move(notice), std::move(warning));
+    }
 
 Q_SIGNALS:
     void KeyDown(int keyCode, int shift);

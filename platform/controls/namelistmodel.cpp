@@ -51,6 +51,13 @@ QVariant NameListModel::data(const QModelIndex& index, int role) const
     }
     case Qt::ToolTipRole:
         return mark.toolTip == 0 ? QVariant() : QVariant(m_toolTips[mark.toolTip - 1]);
+    case Qt::AccessibleDescriptionRole: {
+        if (mark.toolTip == 0)
+            return {};
+        const QString& word = m_iconWords[mark.icon];
+        const QString& tip = m_toolTips[mark.toolTip - 1];
+        return word.isEmpty() ? tip : word + QStringLiteral(": ") + tip;
+    }
     default:
         return {};
     }
@@ -127,7 +134,8 @@ void NameListModel::setMarks(RowMarks marks)
     m_marks.resize(size_t(size()));
     if (size() != 0)
         Q_EMIT dataChanged(index(0), index(int(size()) - 1),
-                           {Qt::ForegroundRole, Qt::DecorationRole, Qt::ToolTipRole});
+                           {Qt::ForegroundRole, Qt::DecorationRole, Qt::ToolTipRole,
+                            Qt::AccessibleDescriptionRole});
 }
 
 void NameListModel::removeAt(qsizetype row)

@@ -72,6 +72,13 @@ public:
     void append(TextLines lines); // to a list of lines only
     // Marks the first marks.size() rows, in one update; the others carry no marks.
     void setMarks(RowMarks marks);
+    // What a screen reader hears of each icon before a marked row's tooltip, which is the row's
+    // accessible description: "Note", "Would fail". Without them, the tooltip alone.
+    void setIconWords(QString notice, QString warning)
+    {
+        m_iconWords[RowMark::NoticeIcon] = std::move(notice);
+        m_iconWords[RowMark::WarningIcon] = std::move(warning);
+    }
     void removeAt(qsizetype row);
     // Keeps the rows whose flag is set, in order, in one update.
     void keepRows(const std::vector<bool>& keep);
@@ -84,6 +91,7 @@ private:
     TextLines m_lines;            // the rows of a list of lines
     std::vector<RowMark> m_marks; // one per row, or none at all while no row is marked
     QStringList m_toolTips;
+    QString m_iconWords[RowMark::WarningIcon + 1];
 };
 
 } // namespace tessaly

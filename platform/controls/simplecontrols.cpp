@@ -9,9 +9,13 @@ namespace tessaly {
 
 CheckBox::CheckBox(QWidget* parent) : QCheckBox(parent)
 {
-    // stateChanged is emitted for program writes and user clicks alike, only on a real
-    // change; `clicked` would miss program writes.
+    // The state's change is signalled for program writes and user clicks alike, only on a real
+    // change; `clicked` would miss program writes. Qt 6.7 renamed the signal.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
+    connect(this, &QCheckBox::checkStateChanged, this, &CheckBox::Click);
+#else
     connect(this, &QCheckBox::stateChanged, this, &CheckBox::Click);
+#endif
 }
 
 int CheckBox::Value() const

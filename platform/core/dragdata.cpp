@@ -53,16 +53,24 @@ bool DragSourceData::hasFormat(const QString& mimeType) const
     return formats().contains(mimeType);
 }
 
-QVariant DragSourceData::retrieveData(const QString& mimeType, QMetaType /*type*/) const
+QVariant DragSourceData::retrieveData(const QString& mimeType, QMetaType type) const
 {
     if (!m_hasFileList || mimeType != QLatin1String(FileListMimeType))
         return {};
     if (m_lazy && onRequest)
         onRequest(DragFormat::FileList); // the handler rebuilds the list through DragData
+    // urls() asks for a list of URLs. Qt 6.4 still made one of the bytes, Qt 6.8 no longer
+    // does; both take the list.
+    if (type.id() == QMetaType::QVariantList) {
+        QVariantList urls;
+        for (const QString& path : m_files)
+            urls.append(QUrl::fromEncoded(fileUrlOf(path)));
+        return urls;
+    }
     QByteArray list;
     for (const QString& path : m_files)
         list += fileUrlOf(path) + "\r\n";
-    return list; // QMimeData turns it into URLs for urls()
+    return list;
 }
 
 // ---- the handlers' view of drag data ---------------------------------------------------

@@ -228,6 +228,7 @@ TEST(Prediction, ExplainsInPlainWords)
         {{Bad, {}, {}}, "Not a valid file name"},
         {{Renamed, {true, false}, {}}, "Position range 5 to 3 does not fit this name"},
         {{Left, {false, true}, {}}, "Position index -1 does not fit this name"},
+        {{Renamed, {}, {}, true}, "The file will be hidden: its name begins with a dot"},
         {{Twice, {true, true}, {}},
          "Position range 5 to 3 does not fit this name\nPosition index -1 does not fit this "
          "name\nTwo chosen files would get this name"},

@@ -6,8 +6,11 @@
 #include <QFontMetrics>
 #include <QIcon>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
+#include <QWheelEvent>
 
 using namespace tessaly;
 using namespace tessaly::test;
@@ -258,4 +261,119 @@ TEST_F(DesktopTest, CaptionsAndFieldTextFitTheirControls)
         EXPECT_LE(QFontMetrics(t->font()).horizontalAdvance(QStringLiteral("000")) + 6, t->width())
             << n;
     }
+}
+
+TEST_F(DesktopTest, TheWindowIsAFrameAndMarkedPreviewLinesSayWhy)
+{
+    // Qt's own interface for a plain top-level widget is a client area (AT-SPI's "filler").
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(form());
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_EQ(window->text(QAccessible::Name), form()->windowTitle());
+
+    for (const char* name : {"a.mp3", "b.mp3", "ba.mp3"})
+        folder.file(QStringLiteral("Marks/") + QString::fromUtf8(name));
+    showFolder(QStringLiteral("Marks"));
+    text("txtEras")->setText(QStringLiteral("a"));
+    QAccessibleInterface* preview = QAccessible::queryAccessibleInterface(list("lstPreview"));
+    ASSERT_EQ(preview->childCount(), 3);
+    const std::pair<const char*, const char*> rows[] = {
+        {".mp3", "Note: The file will be hidden: its name begins with a dot"},
+        {"b.mp3", ""}, // left alone, greyed only
+        {"b.mp3", "Would fail: A file named \"b.mp3\" already exists"},
+    };
+    for (int row = 0; row < 3; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(preview->child(row)->text(QAccessible::Name), QString::fromUtf8(rows[row].first));
+        EXPECT_EQ(preview->child(row)->text(QAccessible::Description),
+                  QString::fromUtf8(rows[row].second));
+    }
+}
+
+namespace {
+
+// The tooltip that pointing at a row shows: its own or the list's; empty for none.
+QString toolTipAt(QAbstractItemView* view, int row)
+{
+    const QPoint at(4, view->visualRect(view->model()->index(row, 0)).center().y());
+    QHelpEvent event(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &event);
+    return event.isAccepted() ? QToolTip::text() : QString();
+}
+
+} // namespace
+
+TEST_F(DesktopTest, RowsCutOffAtTheEdgeShowTheirWholeTextAsTheirTooltip)
+{
+    const QString longName = QString(60, u'x') + QStringLiteral(".mp3");
+    for (const QString& name : {QStringLiteral("a.mp3"), longName})
+        folder.file(QStringLiteral("Long/") + name);
+    showFolder(QStringLiteral("Long"));
+    text("txtFrom")->setText(QStringLiteral("5"));
+    text("txtTo")->setText(QStringLiteral("3"));
+    check("chkRepl2")->setValue(1);
+    check("chkUp")->setValue(1); // every line renamed, with a notice for its positions
+    const QString notice = QStringLiteral("Position range 5 to 3 does not fit this name");
+    struct Case {
+        const char* list;
+        int row;
+        QString tip;
+    };
+    const Case cases[] = {
+        {"flFile", 0, {}},
+        {"flFile", 1, longName},
+        {"lstChoice", 0, QStringLiteral("Files chosen for rename")}, // the list's own
+        {"lstChoice", 1, longName},
+        {"lstPreview", 0, notice},
+        {"lstPreview", 1, QString(60, u'x') + QStringLiteral(".MP3\n") + notice},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.list) + " row " + std::to_string(c.row));
+        EXPECT_EQ(toolTipAt(get<QAbstractItemView>(c.list), c.row), c.tip);
+    }
+    // Scrolled to the right, the start of a row that fits is out of view.
+    auto* choice = list("lstChoice");
+    choice->horizontalScrollBar()->setValue(choice->horizontalScrollBar()->maximum());
+    EXPECT_EQ(toolTipAt(choice, 0), QStringLiteral("a.mp3"));
+
+    proceed();
+    ASSERT_EQ(list("lstResult")->ListCount(), 4); // a position line, then a rename, per file
+    EXPECT_EQ(toolTipAt(list("lstResult"), 1), QStringLiteral("Result"));
+    EXPECT_EQ(toolTipAt(list("lstResult"), 3), list("lstResult")->List(3));
+}
+
+TEST_F(DesktopTest, ChosenFilesAndTheirPreviewScrollTogetherButSelectApart)
+{
+    for (int i = 0; i < 200; ++i)
+        folder.file(QStringLiteral("Many/%1.mp3").arg(i, 3, 10, QChar(u'0')));
+    showFolder(QStringLiteral("Many"));
+    text("txtEras")->setText(QStringLiteral("0"));
+    ListBox* choice = list("lstChoice");
+    ListBox* preview = list("lstPreview");
+    const auto firstRows = [&] {
+        QCoreApplication::processEvents(); // lists lay out their rows anew after a refill
+        return std::pair(choice->indexAt(QPoint(1, 1)).row(), preview->indexAt(QPoint(1, 1)).row());
+    };
+    choice->scrollTo(choice->model()->index(120, 0), QAbstractItemView::PositionAtTop);
+    EXPECT_EQ(firstRows(), std::pair(120, 120));
+    // Three lines a notch of the wheel, over the preview.
+    const QPoint at = preview->viewport()->rect().center();
+    QWheelEvent wheel(at, preview->viewport()->mapToGlobal(at), {}, {0, -120}, Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(preview->viewport(), &wheel);
+    EXPECT_EQ(firstRows(), std::pair(123, 123));
+    // Every keystroke refills the preview; Delete takes rows out of both.
+    QTest::keyClicks(text("txtEras"), QStringLiteral("1"));
+    EXPECT_EQ(firstRows(), std::pair(123, 123));
+    select({124});
+    QTest::keyClick(choice, Qt::Key_Delete);
+    ASSERT_EQ(preview->ListCount(), 199);
+    EXPECT_EQ(firstRows(), std::pair(123, 123));
+
+    QTest::mouseClick(preview->viewport(), Qt::LeftButton, {},
+                      preview->visualRect(preview->model()->index(125, 0)).center());
+    EXPECT_TRUE(preview->Selected(125));
+    EXPECT_FALSE(choice->Selected(125));
+    select({126});
+    EXPECT_TRUE(preview->Selected(125)) << "each list keeps its own selection";
+    EXPECT_FALSE(preview->Selected(126));
 }

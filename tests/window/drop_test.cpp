@@ -3,6 +3,7 @@
 #include "windowfixture.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QDrag>
 #include <QDropEvent>
 #include <QMimeData>
@@ -341,6 +342,56 @@ TEST_F(DropTest, DropWithoutAnAcceptedEnterIsNotDelivered)
     EXPECT_EQ(form()->ActDir(), folder.path());
     drop(*data);
     EXPECT_EQ(form()->ActDir(), folder.pathOf(QStringLiteral("Album")));
+}
+
+TEST_F(DropTest, AStartPathEntersAsADroppedFolderOrLeavesTheWindowAsItWas)
+{
+    const QString album = folder.pathOf(QStringLiteral("Album"));
+    fs.unreadable.insert(folder.pathOf(QStringLiteral("Live")), ErrorCode::PermissionDenied);
+    const QString workingFolder = QDir::currentPath();
+    struct Case {
+        const char* what;
+        QString path;
+        QString shown; // also ActDir: the folder list moved, so it has no "/" at the end
+        QStringList chosen;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"a folder", folder.path() + u'/', folder.path(), strings({"Track 2.MP3", "Track 10.mp3"}),
+         ""},
+        {"a file: its folder", folder.pathOf(QStringLiteral("Album/01 intro.mp3")), album,
+         strings({"01 intro.mp3"}), ""},
+        {"a relative path, from the working folder", QStringLiteral("Live/../Album"), album,
+         strings({"01 intro.mp3"}), ""},
+        {"a missing path", folder.pathOf(QStringLiteral("gone")), {}, {}, "File not found"},
+        {"a folder that cannot be read",
+         folder.pathOf(QStringLiteral("Live")),
+         {},
+         {},
+         "Permission denied"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        show(QStringLiteral("/"));
+        const QStringList chosenBefore = lines("lstChoice");
+        ASSERT_TRUE(QDir::setCurrent(folder.path()));
+        const QString reason = form()->startIn(c.path);
+        ASSERT_TRUE(QDir::setCurrent(workingFolder));
+        EXPECT_EQ(reason, QString::fromUtf8(c.reason));
+        if (reason.isEmpty()) {
+            expectShown(c.shown);
+            EXPECT_EQ(form()->ActDir(), c.shown);
+            EXPECT_EQ(lines("lstChoice"), c.chosen);
+            EXPECT_EQ(folderChanges, QStringList{c.shown}) << "through the folder list";
+        } else {
+            expectShown(QStringLiteral("/"));
+            EXPECT_EQ(form()->ActDir(), QStringLiteral("/"));
+            EXPECT_EQ(lines("lstChoice"), chosenBefore);
+            EXPECT_TRUE(folderChanges.isEmpty());
+        }
+        EXPECT_TRUE(driveChanges.isEmpty());
+        EXPECT_TRUE(window.box.warnings.isEmpty()) << "a start path's failure is no message box";
+    }
 }
 
 TEST_F(DropTest, WindowTakesTheFocusAfterADrop)

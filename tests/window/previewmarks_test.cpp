@@ -163,6 +163,44 @@ TEST_F(PreviewMarksTest, DotFilesFoldersAndHiddenFilesTakeNamesToo)
     EXPECT_EQ(preview(), (std::vector<Look>{notes, notes, notes}));
 }
 
+TEST_F(PreviewMarksTest, NamesThatHideTheirFileAreNoticedAndStillRenamed)
+{
+    const QString hidden = QStringLiteral("The file will be hidden: its name begins with a dot");
+    const auto hides = [&](const char* text) {
+        return Look{QString::fromUtf8(text), Look::Normal, Look::Notice, hidden};
+    };
+    text("txtFrom")->setText(QStringLiteral("1"));
+    text("txtTo")->setText(QStringLiteral("7")); // the whole name
+    struct Case {
+        const char* with;
+        std::vector<Look> expected;
+    };
+    const Case cases[] = {
+        {".", {muted("."), muted("."), muted(".")}}, // never renamed
+        {"..",
+         {failing("..", "Not a valid file name"), failing("..", "Not a valid file name"),
+          failing("..", "Not a valid file name")}},
+        {".x",
+         {hides(".x"), failing(".x", "Two chosen files would get this name"),
+          failing(".x", "Two chosen files would get this name")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.with);
+        text("txtWith2")->setText(QString::fromUtf8(c.with));
+        EXPECT_EQ(preview(), c.expected);
+    }
+    text("txtWith2")->setText(QStringLiteral(".a"));
+    text("txtTo")->setText(QStringLiteral("1"));
+    EXPECT_EQ(preview(),
+              (std::vector<Look>{hides(".a_1.mp3"), hides(".a_2.mp3"), hides(".a_3.mp3")}));
+    proceed();
+    EXPECT_EQ(lines("lstResult"), strings({"File \"a_1.mp3\" renamed to \".a_1.mp3\"",
+                                           "File \"b_2.mp3\" renamed to \".a_2.mp3\"",
+                                           "File \"c_3.mp3\" renamed to \".a_3.mp3\""}));
+    EXPECT_TRUE(folder.exists(QStringLiteral(".a_2.mp3")));
+    EXPECT_EQ(lines("lstChoice"), strings({"taken.mp3"})) << "the file lists hide them";
+}
+
 TEST_F(MarkedPreview, ChainsFollowTheRunsOrder)
 {
     // "ab.mp3" goes first and frees its name; "abb.mp3" then takes it.

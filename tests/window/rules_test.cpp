@@ -148,7 +148,8 @@ TEST_F(RulesTest, AClickThatBringsTheFocusSelectsThePositionAndALaterClickPlaces
         other.show();
         other.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-        QApplication::setActiveWindow(form()); // as on the window system's word
+        form()->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form()));
     };
     leaveAndComeBack();
     click("txtAft", -3);
