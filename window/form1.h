@@ -110,6 +110,7 @@ private:
     };
     struct RuleRow {
         CheckBox* Form1::*box;
+        Label* Form1::*caption; // a click on it is a click on the box
         void (Form1::*click)();
         bool RenameRules::*on;
         bool onWhenGreyed;        // "Replace all" alone counts its greyed box as on

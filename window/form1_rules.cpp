@@ -9,21 +9,36 @@ namespace tessaly {
 
 const Form1::RuleRow Form1::RulePanel[] = {
     {&Form1::chkAdd,
+     &Form1::Label3,
      &Form1::chkAdd_Click,
      &RenameRules::insertOn,
      false,
      true,
      {{&Form1::txtAdd, &Form1::txtAdd_Change, &RenameRules::insertText, nullptr},
       {&Form1::txtAft, &Form1::txtAft_Change, nullptr, &Form1::txtAft_GotFocus}}},
-    {&Form1::chkCapi, &Form1::chkCapi_Click, &RenameRules::capitalizeOn, false, true, {}},
+    {&Form1::chkCapi,
+     &Form1::Label7,
+     &Form1::chkCapi_Click,
+     &RenameRules::capitalizeOn,
+     false,
+     true,
+     {}},
     {&Form1::chkEras,
+     &Form1::Label1,
      &Form1::chkEras_Click,
      &RenameRules::eraseOn,
      false,
      true,
      {{&Form1::txtEras, &Form1::txtEras_Change, &RenameRules::eraseText, nullptr}}},
-    {&Form1::chkLow, &Form1::chkLow_Click, &RenameRules::lowerSuffixOn, false, true, {}},
+    {&Form1::chkLow,
+     &Form1::Label14,
+     &Form1::chkLow_Click,
+     &RenameRules::lowerSuffixOn,
+     false,
+     true,
+     {}},
     {&Form1::chkRepl,
+     &Form1::Label2,
      &Form1::chkRepl_Click,
      &RenameRules::replaceOn,
      false,
@@ -31,6 +46,7 @@ const Form1::RuleRow Form1::RulePanel[] = {
      {{&Form1::txtRepl, &Form1::txtRepl_Change, &RenameRules::replaceFind, nullptr},
       {&Form1::txtWith, &Form1::txtWith_Change, &RenameRules::replaceWith, nullptr}}},
     {&Form1::chkRepl2,
+     &Form1::Label8,
      &Form1::chkRepl2_Click,
      &RenameRules::rangeOn,
      false,
@@ -38,14 +54,28 @@ const Form1::RuleRow Form1::RulePanel[] = {
      {{&Form1::txtFrom, &Form1::txtFrom_Change, nullptr, &Form1::txtFrom_GotFocus},
       {&Form1::txtTo, &Form1::txtTo_Change, nullptr, &Form1::txtTo_GotFocus},
       {&Form1::txtWith2, &Form1::txtWith2_Change, &RenameRules::rangeWith, nullptr}}},
-    {&Form1::chkUp, &Form1::chkUp_Click, &RenameRules::upperSuffixOn, false, true, {}},
-    {&Form1::chkAll, &Form1::chkAll_Click, &RenameRules::allMatches, true, false, {}},
+    {&Form1::chkUp,
+     &Form1::Label13,
+     &Form1::chkUp_Click,
+     &RenameRules::upperSuffixOn,
+     false,
+     true,
+     {}},
+    {&Form1::chkAll,
+     &Form1::Label15,
+     &Form1::chkAll_Click,
+     &RenameRules::allMatches,
+     true,
+     false,
+     {}},
 };
 
 void Form1::connectRulePanel()
 {
     for (const RuleRow& row : RulePanel) {
         connect(this->*row.box, &CheckBox::Click, this, row.click);
+        CheckBox* box = this->*row.box;
+        connect(this->*row.caption, &Label::Click, box, &QAbstractButton::click);
         for (const RuleField& field : row.fields) {
             if (!field.box)
                 continue;

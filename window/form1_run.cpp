@@ -98,6 +98,7 @@ void Form1::runChosenFiles(RunMode mode, RenameRules rules, RunErrorReport& repo
                            [this] { return foldsCase(m_actDir); });
         proceedFiles(rules, lstChoice->entries(), rename);
         log.flush();
+        lstResult->scrollToBottom(); // the log's last lines, often its failures, in view
         if (rename.madeHistoryEntry())
             undoKeysToRenames(true); // Ctrl+Z takes it back, wherever the focus is
         return;

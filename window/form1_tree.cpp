@@ -74,6 +74,7 @@ void Form1::proceedTree(const RenameRules& rules, const QList<TreeRunFolder>& fo
         const HistoryEntry* newest = m_history.nextToUndo();
         tessaly::proceedTree(rules, m_actDir, folders, {m_fs, report, log, m_history}, after);
         log.flush();
+        lstResult->scrollToBottom();
         showHistoryState();
         if (m_history.canUndo() && (!couldUndo || m_history.nextToUndo() != newest))
             undoKeysToRenames(true); // Ctrl+Z takes the pass back, wherever the focus is

@@ -128,6 +128,7 @@ void Form1::rerunRenames(QString folder, qsizetype files, bool undo)
         replayRenames({m_fs, report, log, m_history}, undo,
                       [this](const QString& folder) { return foldsCase(folder); });
         log.flush();
+        lstResult->scrollToBottom();
         showHistoryState();
         showAfterRenames(report, folder);
         undoKeysToRenames(true);

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QCursor>
+#include <QMouseEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -54,6 +55,21 @@ void CheckBox::paintEvent(QPaintEvent* /*event*/)
 CommandButton::CommandButton(int index, QWidget* parent) : QPushButton(parent), m_index(index)
 {
     connect(this, &QPushButton::clicked, this, [this] { Q_EMIT Click(m_index); });
+}
+
+void Label::mousePressEvent(QMouseEvent* event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    QLabel::mousePressEvent(event);
+}
+
+void Label::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool click = std::exchange(m_pressed, false) && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    QLabel::mouseReleaseEvent(event);
+    if (click)
+        Q_EMIT Click();
 }
 
 void Label::setCaption(const QString& caption)

@@ -46,6 +46,17 @@ class Label : public QLabel {
 public:
     explicit Label(QWidget* parent = nullptr) : QLabel(parent) { setTextFormat(Qt::PlainText); }
     void setCaption(const QString& caption);
+
+Q_SIGNALS:
+    // A click of the left button: pressed and released over the label. From the user only.
+    void Click();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool m_pressed = false;
 };
 
 // A popup menu; its items are actions named after the menu items.

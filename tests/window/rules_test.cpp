@@ -177,3 +177,28 @@ TEST_F(RulesTest, TheTypedLimitHoldsWhileALongerProgramTextStands)
     EXPECT_EQ(text("txtFrom")->Text(), QStringLiteral("100000"))
         << "a fourth typed character is refused";
 }
+
+TEST_F(RulesTest, AClickOnARulesCaptionIsAClickOnItsBox)
+{
+    const std::pair<const char*, const char*> captions[] = {
+        {"Label8", "chkRepl2"}, {"Label2", "chkRepl"}, {"Label1", "chkEras"},
+        {"Label3", "chkAdd"},   {"Label7", "chkCapi"}, {"Label13", "chkUp"},
+        {"Label14", "chkLow"},  {"Label15", "chkAll"}};
+    QWidget* focus = text("txtEras");
+    focus->setFocus();
+    for (const auto& [label, box] : captions) {
+        auto* caption = get<QLabel>(label);
+        const int before = check(box)->Value();
+        const QPoint at = caption->mapTo(form(), caption->rect().center());
+        QTest::mouseClick(form()->windowHandle(), Qt::LeftButton, {}, at);
+        EXPECT_EQ(check(box)->Value(), 1 - before) << label;
+        EXPECT_EQ(QApplication::focusWidget(), focus) << label << " takes no focus";
+    }
+    // The preview followed: the first character replaced by nothing (positions 1 to 1),
+    // capitals, the suffix upper-cased and then lower-cased.
+    EXPECT_EQ(lines("lstPreview"), strings({"Ne Two.mp3", "Hree.mp3"}));
+    // Other labels stay what they were.
+    const QPoint to = get<QLabel>("Label4")->mapTo(form(), get<QLabel>("Label4")->rect().center());
+    QTest::mouseClick(form()->windowHandle(), Qt::LeftButton, {}, to);
+    EXPECT_EQ(check("chkRepl2")->Value(), 1);
+}

@@ -232,3 +232,16 @@ TEST_F(RunTest, IgnoreOnAFailedRenameLogsTheFailureAndGoesOn)
     EXPECT_EQ(folder.names(), strings({"a_b.MP3", "c_d.mp3", "e_f.MP3"}));
     EXPECT_EQ(fs.renameFaultsInjected, 2);
 }
+
+TEST_F(RunTest, TheLogShowsItsLastLinesAfterTheRun)
+{
+    for (int i = 0; i < 60; ++i)
+        folder.file(QStringLiteral("many/%1_x.mp3").arg(i));
+    showFolder(QStringLiteral("many"));
+    check("chkUp")->setValue(1);
+    proceed();
+    ListBox* log = list("lstResult");
+    ASSERT_EQ(log->ListCount(), 60);
+    const QRect last = log->visualRect(log->model()->index(59, 0));
+    EXPECT_TRUE(log->viewport()->rect().contains(last)) << "the newest line in view";
+}
