@@ -27,6 +27,7 @@ public:
     std::function<void()> beforeRead;
 
     int listings = 0;
+    int treeListings = 0; // the pass over a tree's, which the browser does not see
     int fileReads = 0;
     int subfolderReads = 0;
     int renames = 0; // tried, failed ones included
@@ -67,7 +68,7 @@ public:
     }
     FolderListing treeListing(const QString& folder) override
     {
-        ++listings;
+        ++treeListings;
         check(folder);
         return PosixFileSystem::treeListing(folder);
     }
