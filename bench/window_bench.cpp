@@ -147,6 +147,19 @@ void predictLastPreview(Bench& b)
                      static_cast<long long>(failing));
 }
 
+// The time of taking the last renames back from the result list's menu, with the browser
+// somewhere else.
+double undoFromElsewhere(Bench& b)
+{
+    b.settle();
+    b.show(QStringLiteral("/"));
+    b.settle();
+    const double ms = milliseconds([&] { b.get<QAction>("mnuPopUplstResultUndo")->trigger(); });
+    b.show(QStringLiteral("/"));
+    b.settle();
+    return ms;
+}
+
 Row measure(Bench& b, const QString& under, int count)
 {
     constexpr int runs = 5;
@@ -226,13 +239,7 @@ Row measure(Bench& b, const QString& under, int count)
                          static_cast<long long>(b.get<ListBox>("lstResult")->ListCount()));
             b.faults += 1;
         }
-        b.settle();
-        // Taking it back from the result list's menu, with the browser somewhere else.
-        b.show(QStringLiteral("/"));
-        b.settle();
-        undos.push_back(milliseconds([&] { b.get<QAction>("mnuPopUplstResultUndo")->trigger(); }));
-        b.show(QStringLiteral("/"));
-        b.settle();
+        undos.push_back(undoFromElsewhere(b));
         baselines.push_back(baselineMs(under, count));
     }
     row.undo = median(undos);
@@ -337,12 +344,7 @@ TreeRow measureTree(Bench& b, const QString& under, int folders)
                          static_cast<long long>(logged));
             b.faults += 1;
         }
-        b.settle();
-        b.show(QStringLiteral("/"));
-        b.settle();
-        undos.push_back(milliseconds([&] { b.get<QAction>("mnuPopUplstResultUndo")->trigger(); }));
-        b.show(QStringLiteral("/"));
-        b.settle();
+        undos.push_back(undoFromElsewhere(b));
         baselines.push_back(treeBaselineMs(tree));
     }
     row.find = median(finds);

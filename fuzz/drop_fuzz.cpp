@@ -61,8 +61,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
 
     const DragData dropped(&mime);
-    for (int i = 1; i <= dropped.fileCount(); ++i) {
-        const QString entry = dropped.file(i);
+    for (int i = 1;; ++i) {
+        QString entry;
+        try {
+            entry = dropped.file(i);
+        } catch (const RunTimeError& e) {
+            FUZZ_CHECK(e.code() == ErrorCode::InvalidCall, shown()); // past the last entry
+            break;
+        }
         if (isLocalPath(entry))
             FUZZ_CHECK(localPathOf(QUrl::fromEncoded(fileUrlOf(entry))) == entry, shown());
     }

@@ -115,11 +115,6 @@ bool DragData::hasFormat(int format) const
     return m_own ? m_own->m_hasFileList : !files().isEmpty();
 }
 
-int DragData::fileCount() const
-{
-    return int(files().size());
-}
-
 QString DragData::file(int index) const
 {
     const QStringList list = files();

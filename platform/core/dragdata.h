@@ -45,7 +45,6 @@ public:
 
     // Whether the data holds a format. A dropped file list counts only with an entry in it.
     bool hasFormat(int format) const;
-    int fileCount() const;
     // Entry `index` of the file list, counted from 1: a local file URL as its path (bytes
     // that are not UTF-8 carried as in decodePath), any other URL as its text, which is no
     // absolute path. Error 5 outside the list.

@@ -7,6 +7,7 @@
 
 using namespace tessaly;
 using tessaly::test::codeOf;
+using tessaly::test::fileCount;
 
 namespace {
 
@@ -53,7 +54,7 @@ TEST(DragDataTest, FileListCountsFromOneInTheDroppedOrder)
     const char list[] = "file:///a\r\n# a comment\r\nfile:///b/c\r\n"; // with its NUL
     std::unique_ptr<QMimeData> m(uriList(QByteArray(list, sizeof list)));
     DragData data(m.get());
-    EXPECT_EQ(data.fileCount(), 2);
+    EXPECT_EQ(fileCount(data), 2);
     EXPECT_EQ(data.file(1), QStringLiteral("/a"));
     EXPECT_EQ(data.file(2), QStringLiteral("/b/c"));
     for (int outside : {0, 3, -1})
@@ -70,7 +71,7 @@ TEST(DragDataTest, OnlyDataWithAnEntryHoldsAFileList)
     for (const QMimeData* m : all) {
         DragData data(m);
         EXPECT_FALSE(data.hasFormat(DragFormat::FileList));
-        EXPECT_EQ(data.fileCount(), 0);
+        EXPECT_EQ(fileCount(data), 0);
     }
     std::unique_ptr<QMimeData> list(uriList("file:///a\r\n"));
     EXPECT_FALSE(DragData(list.get()).hasFormat(1)); // only the file list is known

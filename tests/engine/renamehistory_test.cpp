@@ -23,6 +23,27 @@ QStringList texts(const HistoryEntry& entry, bool undo)
     return out;
 }
 
+// A history over a real folder, with a PROCEED's entry to start from.
+struct History {
+    FaultyFileSystem fs;
+    FakeMessageBox box;
+    FakeProgramEnd end;
+    RunErrorReport report{box, end};
+    QStringList log;
+    ListLog lines{log};
+    RenameHistory history;
+    const RenameServices services{fs, report, lines, history};
+
+    void proceed(const QString& folder,
+                 std::initializer_list<std::pair<const char*, const char*>> renames)
+    {
+        RenameOperation rename(services, RenameOperation::Kind::Proceed, folder);
+        rename.enterFolder(folder, qsizetype(renames.size()));
+        for (const auto& [from, to] : renames)
+            rename.rename({u8(from)}, {u8(to)});
+    }
+};
+
 } // namespace
 
 TEST(HistoryEntry, KeepsEachFilesNamesAsBytesOnDisk)
@@ -46,20 +67,12 @@ TEST(HistoryEntry, KeepsEachFilesNamesAsBytesOnDisk)
 TEST(RenameHistory, FilesThatFailWaitAndFilesThatAreGoneOrReplacedAreLetGo)
 {
     TempFolder t({u8("a_b.mp3"), u8("c_d.mp3"), u8("e_f.mp3")});
-    FaultyFileSystem fs;
-    FakeMessageBox box;
-    FakeProgramEnd end;
-    RunErrorReport report(box, end);
-    QStringList log;
-    ListLog lines(log);
-    RenameHistory history;
-    const RenameServices services{fs, report, lines, history};
-    {
-        RenameOperation proceed(services, RenameOperation::Kind::Proceed, t.path());
-        proceed.enterFolder(t.path(), 3);
-        for (const char* name : {"a_b.mp3", "c_d.mp3", "e_f.mp3"})
-            proceed.rename({u8(name)}, {u8(name).replace(u'_', u' ')});
-    }
+    History h;
+    h.proceed(t.path(), {{"a_b.mp3", "a b.mp3"}, {"c_d.mp3", "c d.mp3"}, {"e_f.mp3", "e f.mp3"}});
+    FaultyFileSystem& fs = h.fs;
+    FakeMessageBox& box = h.box;
+    QStringList& log = h.log;
+    RenameHistory& history = h.history;
     const QString header = u8("Undo of the renames in \"") + t.path() + u8("\"");
     const QString redoHeader = u8("Redo of the renames in \"") + t.path() + u8("\"");
     struct {
@@ -130,7 +143,7 @@ TEST(RenameHistory, FilesThatFailWaitAndFilesThatAreGoneOrReplacedAreLetGo)
     for (const auto& step : steps) {
         step.act();
         log.clear();
-        replayRenames(services, step.undo);
+        replayRenames(h.services, step.undo);
         EXPECT_EQ(log, step.log) << step.meanwhile;
         EXPECT_EQ(t.names(), step.names) << step.meanwhile;
         EXPECT_EQ(history.canUndo(), step.canUndo) << step.meanwhile;
@@ -143,33 +156,22 @@ TEST(RenameHistory, FilesThatFailWaitAndFilesThatAreGoneOrReplacedAreLetGo)
 TEST(RenameHistory, AProceedAfterAnUndoInPartKeepsOnlyTheFilesStillDone)
 {
     TempFolder t({u8("a"), u8("b")});
-    PosixFileSystem fs;
-    FakeMessageBox box;
-    FakeProgramEnd end;
-    RunErrorReport report(box, end);
-    QStringList log;
-    ListLog lines(log);
-    RenameHistory history;
-    const RenameServices services{fs, report, lines, history};
-    RenameOperation first(services, RenameOperation::Kind::Proceed, t.path());
-    first.enterFolder(t.path(), 2);
-    first.rename({u8("a")}, {u8("A1")});
-    first.rename({u8("b")}, {u8("B1")});
+    History h;
+    h.proceed(t.path(), {{"a", "A1"}, {"b", "B1"}});
     t.file(u8("a"), "intruder");
-    replayRenames(services, true); // b back, a waits
-    EXPECT_FALSE(history.canRedo()) << "an undo under way is finished first";
+    replayRenames(h.services, true); // b back, a waits
+    EXPECT_FALSE(h.history.canRedo()) << "an undo under way is finished first";
 
-    RenameOperation second(services, RenameOperation::Kind::Proceed, t.path());
-    second.enterFolder(t.path(), 1);
-    second.rename({u8("b")}, {u8("B2")});
+    h.proceed(t.path(), {{"b", "B2"}});
+    RenameHistory& history = h.history;
     ASSERT_TRUE(history.canUndo());
     EXPECT_FALSE(history.canRedo());
     EXPECT_EQ(texts(*history.nextToUndo(), true), QStringList{u8("B2 -> b")});
-    replayRenames(services, true);
+    replayRenames(h.services, true);
     ASSERT_TRUE(history.canUndo()) << "the first PROCEED's file still done";
     EXPECT_EQ(texts(*history.nextToUndo(), true), QStringList{u8("A1 -> a")});
     t.remove(u8("a"));
-    replayRenames(services, true);
+    replayRenames(h.services, true);
     EXPECT_EQ(t.names(), QStringList({u8("a"), u8("b")}));
     EXPECT_TRUE(history.canRedo());
 }

@@ -448,7 +448,7 @@ TEST_F(DragTest, StartDeclaresTheFileListAndEachRequestOffersTheActiveFolderOfTh
     startDrag(source, allowed);
     EXPECT_EQ(allowed, qint32(CopyOrLink.toInt())); // left as the platform offers them
     EXPECT_EQ(source.formats(), QStringList{QStringLiteral("text/uri-list")});
-    EXPECT_EQ(DragData(&source).fileCount(), 0); // emptied, contents not given yet
+    EXPECT_EQ(fileCount(DragData(&source)), 0); // emptied, contents not given yet
     EXPECT_EQ(requests, 0);
 
     EXPECT_EQ(offered(source), QStringList{folder.path()});
@@ -459,7 +459,7 @@ TEST_F(DragTest, StartDeclaresTheFileListAndEachRequestOffersTheActiveFolderOfTh
     EXPECT_EQ(read.data(QStringLiteral("text/uri-list")),
               QUrl::fromLocalFile(folder.pathOf(QStringLiteral("Album/"))).toEncoded() + "\r\n");
     EXPECT_EQ(requests, 3);
-    EXPECT_EQ(DragData(&source).fileCount(), 1); // one entry, however often asked
+    EXPECT_EQ(fileCount(DragData(&source)), 1); // one entry, however often asked
 }
 
 TEST_F(DragTest, PressingAndMovingPastTheDragDistanceStartsADrag)

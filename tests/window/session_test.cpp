@@ -513,14 +513,21 @@ protected:
         return {.previewed = true};
     }
 
+    // Whether a rule box is ticked: clearing it after PROCEED runs a preview.
+    bool anyRuleTicked()
+    {
+        bool ticked = false;
+        for (const char* b : clearedByProceed)
+            ticked = ticked || check(b)->Value() == 1;
+        return ticked;
+    }
+
     Effects proceed()
     {
         const auto folder = folderOf(form()->ActDir());
         if (!folder) // never on the machine's own folders
             return dropSomething();
-        bool ticked = false;
-        for (const char* b : clearedByProceed)
-            ticked = ticked || check(b)->Value() == 1;
+        const bool ticked = anyRuleTicked();
         press("cmdGo_0", Qt::Key_P);
         return {.previewed = ticked, .refilled = true, .run = true, .runFolder = folder};
     }
@@ -532,9 +539,7 @@ protected:
         const auto folder = folderOf(form()->ActDir());
         if (!folder) // never on the machine's own folders
             return dropSomething();
-        bool ticked = false;
-        for (const char* b : clearedByProceed)
-            ticked = ticked || check(b)->Value() == 1;
+        const bool ticked = anyRuleTicked();
         bool proceeded = false;
         QString what;
         // The dialog is driven as soon as it is up (the menu's own events come first).

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/dragdata.h"
 #include "core/posixfilesystem.h"
 #include "core/runtimeerror.h"
 #include "core/services.h"
@@ -73,6 +74,16 @@ template <typename Call> int codeOf(Call&& call)
         return e.code();
     }
     return 0;
+}
+
+// The number of entries in a file list: its entries read one by one, as the handlers read entry
+// 1, until the list has no more (error 5). Reading an entry never asks for declared contents.
+inline int fileCount(const DragData& data)
+{
+    int n = 0;
+    while (codeOf([&] { data.file(n + 1); }) == 0)
+        ++n;
+    return n;
 }
 
 // Records every box and answers the error report from a queue, then with `whenEmpty`.
