@@ -133,6 +133,11 @@ void replayRenames(const RenameServices& services, bool undo,
 
     RenameOperation rename(services, RenameOperation::Kind::Replay, entry.root(), entry.isTree());
     std::vector<bool> letGo(size_t(entry.size()));
+    // How many files each folder has: its names given are reserved for that many, not for the
+    // whole entry (a pass over 100,000 folders would reserve for every file in each of them).
+    std::vector<qsizetype> filesIn(size_t(entry.folders().size()));
+    for (qsizetype i = 0; i < entry.size(); ++i)
+        ++filesIn[size_t(entry.folderOf(i))];
     qsizetype waiting = 0;
     qsizetype folder = -1;
     // An undo takes the last renamed back first; a redo renames in the run's order. Each goes
@@ -147,7 +152,7 @@ void replayRenames(const RenameServices& services, bool undo,
             std::function<bool()> folds;
             if (foldsCase)
                 folds = [&foldsCase, path] { return foldsCase(path); };
-            rename.enterFolder(path, entry.size(), std::move(folds));
+            rename.enterFolder(path, filesIn[size_t(folder)], std::move(folds));
             if (entry.isTree()) {
                 services.log.add(LogLines::Folder.text(entry.folders()[folder]));
                 try { // as the pass did: see proceedTree
