@@ -758,6 +758,10 @@ protected:
         QStringList problems;
         if (window.end.ends != 0)
             problems.append(QStringLiteral("the program was ended"));
+        if (QWidget* popup = QApplication::activePopupWidget())
+            problems.append(QStringLiteral("a popup stayed open: ") + popup->objectName());
+        if (QWidget* modal = QApplication::activeModalWidget())
+            problems.append(QStringLiteral("a dialog stayed open: ") + modal->objectName());
         const qsizetype chosen = list("lstChoice")->ListCount();
         const qsizetype previewed = list("lstPreview")->ListCount();
         if (preview == Preview::Shown && previewed != chosen)
