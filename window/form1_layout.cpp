@@ -132,6 +132,7 @@ void Form1::buildControls()
         auto* l = place(new Label(this), name, x, y, w, 17);
         l->setCaption(QString::fromUtf8(caption));
         fitCaption(l);
+        l->lower(); // beneath the boxes it reaches into: a click on a box's edge is the box's
         return l;
     };
     auto command = [&](const char* name, int index, int x, int y, const char* caption) {

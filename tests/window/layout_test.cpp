@@ -152,6 +152,24 @@ TEST_F(LayoutTest, ControlsStayPutWhenTheWindowIsResized)
     EXPECT_EQ(get<QWidget>("lstPreview")->geometry(), QRect(529, 328, 264, 225));
 }
 
+// Several labels reach one pixel into the box beside them. A click on that edge goes to the box,
+// not to the label, whose click would tick or clear a rule.
+TEST_F(LayoutTest, ClicksOnAControlsEdgeReachItAndNotALabelAbove)
+{
+    for (const Row& r : design) {
+        QWidget* w = get<QWidget>(r.name);
+        if (r.kind == Kind::Label || !w->isVisible())
+            continue;
+        for (int x = r.x; x < r.x + r.w; ++x)
+            for (int y : {r.y, r.y + r.h / 2, std::min(r.y + r.h, form()->height()) - 1}) {
+                QWidget* hit = form()->childAt(x, y);
+                ASSERT_TRUE(hit == w || w->isAncestorOf(hit))
+                    << r.name << " at " << x << ',' << y << " gives "
+                    << (hit ? hit->objectName().toStdString() : "nothing");
+            }
+    }
+}
+
 TEST_F(LayoutTest, TabOrderFollowsTheDesign)
 {
     // Walk the focus chain from the first control: the focusable controls come in design order.
