@@ -152,14 +152,8 @@ void replayRenames(const RenameServices& services, bool undo,
             std::function<bool()> folds;
             if (foldsCase)
                 folds = [&foldsCase, path] { return foldsCase(path); };
-            rename.enterFolder(path, filesIn[size_t(folder)], std::move(folds));
-            if (entry.isTree()) {
-                services.log.add(LogLines::Folder.text(entry.folders()[folder]));
-                try { // as the pass did: see proceedTree
-                    services.fs.setCurrentFolder(path);
-                } catch (const RunTimeError&) {
-                }
-            }
+            rename.enterFolder(path, filesIn[size_t(folder)], std::move(folds),
+                               entry.folders()[folder]);
         }
         const RenameStep step = undo ? entry.undoStep(i) : entry.redoStep(i);
         switch (rename.rename(step.from, step.to, entry.identity(i))) {

@@ -110,6 +110,15 @@ void RenameOperation::enterFolder(QString folder, qsizetype most, std::function<
     m_keepsIdentities.reset();
     m_relative = relative;
     m_entryFolder = -1;
+    if (!m_tree)
+        return;
+    m_services.log.add(LogLines::Folder.text(relative));
+    // Names resolve in the current folder without the path looked up again for each file.
+    // A folder gone meanwhile stays so: its renames find their files not found.
+    try {
+        m_services.fs.setCurrentFolder(m_folder);
+    } catch (const RunTimeError&) {
+    }
 }
 
 FileOutcome RenameOperation::rename(const FileEntry& old, const FileEntry& to,

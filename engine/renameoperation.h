@@ -99,7 +99,8 @@ public:
     const RenameServices& services() const { return m_services; }
     // The folder of the renames that follow, where at most `most` files are renamed, known in
     // the history as `relative` to the root. `foldsCase` tells whether the folder ignores case
-    // where the caller knows it; the file system is asked otherwise.
+    // where the caller knows it; the file system is asked otherwise. In a pass over a tree the
+    // log names the folder, and names resolve in it from here on.
     void enterFolder(QString folder, qsizetype most, std::function<bool()> foldsCase = {},
                      const QString& relative = QStringLiteral("."));
     // Renames `old` (as the lists show it) to `to` unless PROCEED would leave it alone; the

@@ -1,6 +1,5 @@
 #include "engine/treerun.h"
 
-#include "engine/logtexts.h"
 #include "engine/renamerun.h"
 
 namespace tessaly {
@@ -36,25 +35,19 @@ TreePreviewFolder previewFolder(TreeFolder folder, const RenameRules& rules)
     return out;
 }
 
-void proceedTree(const RenameRules& rules, const QString& root, const QList<TreeRunFolder>& folders,
+bool proceedTree(const RenameRules& rules, const QString& root, const QList<TreeRunFolder>& folders,
                  const RenameServices& services, const std::function<bool(FileOutcome)>& after)
 {
     RenameOperation rename(services, RenameOperation::Kind::Proceed, root, true);
     for (const TreeRunFolder& folder : folders) {
-        services.log.add(LogLines::Folder.text(folder.relative));
         const QString path = folder.relative == u"." ? root : joinPath(root, folder.relative);
         const bool folds = folder.foldsCase;
         rename.enterFolder(
             path, folder.files.size(), [folds] { return folds; }, folder.relative);
-        // Names resolve in the current folder without the path looked up again for each file.
-        // A folder gone meanwhile stays so: its renames find their files not found.
-        try {
-            services.fs.setCurrentFolder(path);
-        } catch (const RunTimeError&) {
-        }
         if (!proceedFiles(rules, folder.files, rename, after))
-            return;
+            break;
     }
+    return rename.madeHistoryEntry();
 }
 
 } // namespace tessaly

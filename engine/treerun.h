@@ -36,8 +36,9 @@ struct TreeRunFolder {
 
 // PROCEED over the folders in their order: each folder's files renamed as a PROCEED renames in
 // one folder, after a log line that names the folder; all of it one entry of the history.
-// `after` hears each file's outcome and may stop the pass after it (false).
-void proceedTree(const RenameRules& rules, const QString& root, const QList<TreeRunFolder>& folders,
+// `after` hears each file's outcome and may stop the pass after it (false). Returns whether a
+// file was renamed, which made the history's newest entry.
+bool proceedTree(const RenameRules& rules, const QString& root, const QList<TreeRunFolder>& folders,
                  const RenameServices& services,
                  const std::function<bool(FileOutcome)>& after = {});
 

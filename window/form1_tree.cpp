@@ -70,13 +70,12 @@ void Form1::proceedTree(const RenameRules& rules, const QList<TreeRunFolder>& fo
     RunErrorReport report(m_services.box, m_services.end, [&] { log.flush(); });
     try {
         runStep(report, [&] { lstResult->Clear(); });
-        const bool couldUndo = m_history.canUndo();
-        const HistoryEntry* newest = m_history.nextToUndo();
-        tessaly::proceedTree(rules, m_actDir, folders, {m_fs, report, log, m_history}, after);
+        const bool renamed =
+            tessaly::proceedTree(rules, m_actDir, folders, {m_fs, report, log, m_history}, after);
         log.flush();
         lstResult->scrollToBottom();
         showHistoryState();
-        if (m_history.canUndo() && (!couldUndo || m_history.nextToUndo() != newest))
+        if (renamed)
             undoKeysToRenames(true); // Ctrl+Z takes the pass back, wherever the focus is
     } catch (const RunEnded&) {
         m_ended = true;
