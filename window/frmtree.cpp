@@ -2,6 +2,7 @@
 
 #include "controls/namelistmodel.h"
 #include "core/filesystem.h"
+#include "core/userlocale.h"
 #include "engine/prediction.h"
 #include "window/previewmarks.h"
 
@@ -16,7 +17,6 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
@@ -28,13 +28,10 @@ namespace tessaly {
 
 namespace {
 
-// Numbers with the digit grouping of the system's language, English's where it has none.
+// Numbers with the digit grouping of the user's language.
 QString number(qsizetype n)
 {
-    QLocale locale = QLocale::system();
-    if (locale.language() == QLocale::C)
-        locale = QLocale(QLocale::English, QLocale::UnitedStates);
-    return locale.toString(qlonglong(n));
+    return userLocale().toString(qlonglong(n));
 }
 
 QString counted(qsizetype n, const char* one, const char* many)

@@ -1,6 +1,7 @@
 #include "core/naturalorder.h"
 
 #include "core/secondthread.h"
+#include "core/userlocale.h"
 
 #include <algorithm>
 #include <array>
@@ -9,7 +10,6 @@
 #include <memory>
 #include <numeric>
 #include <QCollator>
-#include <QLocale>
 #include <QtEndian>
 #include <string_view>
 #include <vector>
@@ -20,10 +20,7 @@ namespace {
 
 QCollator makeCollator()
 {
-    QLocale locale = QLocale::system();
-    if (locale.language() == QLocale::C)
-        locale = QLocale(QLocale::English, QLocale::UnitedStates);
-    QCollator c(locale);
+    QCollator c(userLocale());
     c.setNumericMode(true);
     c.setCaseSensitivity(Qt::CaseInsensitive);
     return c;
