@@ -13,17 +13,28 @@ QString MusicFolder::nameOf(int i)
     return QStringLiteral("%1_artist_name_-_track_title.mp3").arg(i, 6, 10, QLatin1Char('0'));
 }
 
+namespace {
+
+// Makes the folder and its first `count` music files, empty.
+void makeMusicFiles(const QString& folder, int count)
+{
+    QDir().mkpath(folder);
+    const QByteArray base = QFile::encodeName(folder) + '/';
+    for (int i = 0; i < count; ++i) {
+        const int fd = ::open((base + MusicFolder::nameOf(i).toUtf8()).constData(),
+                              O_CREAT | O_WRONLY, 0644);
+        if (fd >= 0)
+            ::close(fd);
+    }
+}
+
+} // namespace
+
 MusicFolder::MusicFolder(const QString& under, int count)
 {
     m_path = QDir(under).filePath(QStringLiteral("tessaly-bench-%1-%2").arg(getpid()).arg(count));
     QDir(m_path).removeRecursively();
-    QDir().mkpath(m_path);
-    const QByteArray base = QFile::encodeName(m_path) + '/';
-    for (int i = 0; i < count; ++i) {
-        const int fd = ::open((base + nameOf(i).toUtf8()).constData(), O_CREAT | O_WRONLY, 0644);
-        if (fd >= 0)
-            ::close(fd);
-    }
+    makeMusicFiles(m_path, count);
     // On a disk the kernel writes the new entries back in the background, taking processor
     // time from what is measured next: let it finish first.
     ::sync();
@@ -46,16 +57,8 @@ MusicTree::MusicTree(const QString& under, int folders)
                              .arg(k / (10 * discs))
                              .arg(k / discs % 10)
                              .arg(k % discs));
-    for (const QString& folder : std::as_const(m_folders)) {
-        QDir().mkpath(m_path + u'/' + folder);
-        const QByteArray base = QFile::encodeName(m_path + u'/' + folder) + '/';
-        for (int i = 0; i < FilesPerFolder; ++i) {
-            const int fd = ::open((base + MusicFolder::nameOf(i).toUtf8()).constData(),
-                                  O_CREAT | O_WRONLY, 0644);
-            if (fd >= 0)
-                ::close(fd);
-        }
-    }
+    for (const QString& folder : std::as_const(m_folders))
+        makeMusicFiles(m_path + u'/' + folder, FilesPerFolder);
     ::sync();
 }
 
